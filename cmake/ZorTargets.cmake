@@ -1,0 +1,9 @@
+# zor_add_test(NAME SOURCES...): one test program, run as one ctest test,
+# so that Wine starts one process per program rather than one per case.
+# The shared test main lets a program run parts of itself as a child process.
+function(zor_add_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE zor_test_support GTest::gtest)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()

@@ -1,0 +1,117 @@
+#include "foundation/base_object.h"
+#include "foundation/run_time_error.h"
+#include "support/child_process.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> destroyed;
+
+struct Sample : BaseObject {
+    Sample() {} // sets nothing, so every field must come zero from the heap
+    int number;
+    void* pointer;
+    bool flag;
+    char text[13];
+};
+
+struct Base : BaseObject {
+    ~Base() override { destroyed.push_back("Base"); }
+};
+
+struct Derived : Base {
+    ~Derived() override { destroyed.push_back("Derived"); }
+};
+
+struct Recorder : BaseObject {
+    explicit Recorder(std::vector<std::string>* log) : log(log) {}
+    ~Recorder() override { log->push_back("destructor"); }
+    void BeforeDispose() override { log->push_back("before"); }
+    std::vector<std::string>* log;
+};
+
+TEST(BaseObject, StartsWithEveryFieldZeroOnDirtyHeap) {
+    // Fill freed blocks with a pattern first, so zero cannot come by chance.
+    for (int i = 0; i < 64; ++i) {
+        auto* junk = static_cast<unsigned char*>(::operator new(sizeof(Sample)));
+        std::memset(junk, 0xA5, sizeof(Sample));
+        ::operator delete(junk);
+    }
+    auto* sample = new Sample;
+    EXPECT_EQ(sample->number, 0);
+    EXPECT_EQ(sample->pointer, nullptr);
+    EXPECT_FALSE(sample->flag);
+    for (char c : sample->text) {
+        EXPECT_EQ(c, 0);
+    }
+    sample->Dispose();
+}
+
+TEST(BaseObject, DisposeThroughBaseRunsMostDerivedDestructorFirst) {
+    destroyed.clear();
+    BaseObject* object = new Derived;
+    object->Dispose();
+    EXPECT_EQ(destroyed, (std::vector<std::string>{"Derived", "Base"}));
+}
+
+TEST(BaseObject, DisposeRunsTheHookOnTheWholeObjectBeforeDestruction) {
+    std::vector<std::string> log;
+    BaseObject* object = new Recorder(&log);
+    object->Dispose();
+    EXPECT_EQ(log, (std::vector<std::string>{"before", "destructor"}));
+}
+
+TEST(RunTimeErrorText, NamesNumberAndAddressInHex) {
+    std::string text = RunTimeErrorText(211, 0x4012ABu);
+    std::string digits(sizeof(void*) * 2 - 6, '0');
+    EXPECT_EQ(text, "Runtime error 211 at $" + digits + "4012AB");
+}
+
+ZOR_CHILD_ACTION(CallAbstract) { AbstractCall(); }
+
+// More than any process can be given, so the allocation must fail. The
+// allocation functions are called directly: a new-expression may be elided.
+volatile std::size_t hugeSize = SIZE_MAX / 2;
+
+ZOR_CHILD_ACTION(ExhaustHeap) {
+    void* block = ::operator new(hugeSize);
+    std::printf("%p\n", block);
+}
+
+ZOR_CHILD_ACTION(ExhaustHeapForObject) {
+    void* block = BaseObject::operator new(hugeSize);
+    std::printf("%p\n", block);
+}
+
+struct FatalCase {
+    const char* child;
+    unsigned long number;
+};
+
+class RunTimeErrors : public testing::TestWithParam<FatalCase> {};
+
+TEST_P(RunTimeErrors, ShowErrorBoxAndExitWithTheNumber) {
+    const FatalCase& fatal = GetParam();
+    ChildOutcome outcome = RunChild(fatal.child);
+    EXPECT_EQ(outcome.exitCode, fatal.number);
+    ASSERT_TRUE(outcome.boxSeen);
+    EXPECT_EQ(outcome.boxCaption, "Error");
+    std::string prefix = "Runtime error " + std::to_string(fatal.number) + " at $";
+    EXPECT_EQ(outcome.boxText.substr(0, prefix.size()), prefix) << outcome.boxText;
+    EXPECT_EQ(outcome.boxText.size(), prefix.size() + sizeof(void*) * 2) << outcome.boxText;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fatal, RunTimeErrors,
+                         testing::Values(FatalCase{"CallAbstract", 211},
+                                         FatalCase{"ExhaustHeap", 203},
+                                         FatalCase{"ExhaustHeapForObject", 203}));
+
+} // namespace
