@@ -7,7 +7,7 @@
 # $ZOR_ROOT/build). Everything started here is stopped by lab_stop.
 
 : "${ZOR_BUILD:=$ZOR_ROOT/build}"
-LAB=$ZOR_BUILD/lab
+LAB=${ZOR_LAB_DIR:-$ZOR_BUILD/lab}
 ZORSIM=$ZOR_BUILD/host/zorsim/zorsim
 WINESERVER=/usr/lib/wine/wineserver64
 export WINEPREFIX=$ZOR_BUILD/wine-prefix
