@@ -421,9 +421,9 @@ float RoundToSingle(ExtendedValue value) {
     if (dropped > ExtendedSignificandBits)
         return 0.0f; // below half the quantum
     uint64_t kept = dropped == ExtendedSignificandBits ? 0 : value.significand >> dropped;
-    uint64_t droppedBits =
-        dropped == ExtendedSignificandBits ? value.significand
-                                           : value.significand & ((uint64_t{1} << dropped) - 1);
+    uint64_t droppedBits = dropped == ExtendedSignificandBits
+                               ? value.significand
+                               : value.significand & ((uint64_t{1} << dropped) - 1);
     uint64_t half = uint64_t{1} << (dropped - 1);
     if (RoundsUp(droppedBits > half, droppedBits == half, kept))
         ++kept;
@@ -433,7 +433,8 @@ float RoundToSingle(ExtendedValue value) {
 float ConvertToFloat(const DecimalNumber& number) {
     constexpr float Infinity = std::numeric_limits<float>::infinity();
     if (number.notANumber)
-        return std::copysign(std::numeric_limits<float>::quiet_NaN(), number.negative ? -1.0f : 1.0f);
+        return std::copysign(std::numeric_limits<float>::quiet_NaN(),
+                             number.negative ? -1.0f : 1.0f);
     float magnitude = 0.0f;
     if (number.infinite) {
         magnitude = Infinity;

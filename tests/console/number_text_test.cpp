@@ -46,11 +46,21 @@ struct HexCase {
 
 TEST(HexDigitsTest, GivesExactlyCountLowDigitsInUppercase) {
     const HexCase cases[] = {
-        {0x12345678, 0, ""},         {0x12345678, 1, "8"},        {0x12345678, 2, "78"},
-        {0x12345678, 3, "678"},      {0x12345678, 4, "5678"},     {0x12345678, 5, "45678"},
-        {0x12345678, 6, "345678"},   {0x12345678, 7, "2345678"},  {0x12345678, 8, "12345678"},
-        {0xABCDEF09, 8, "ABCDEF09"}, {0xFFFFFFFF, 8, "FFFFFFFF"}, {0x1234, 2, "34"},
-        {0xA, 1, "A"},               {0, 2, "00"},                {0x5, 4, "0005"},
+        {0x12345678, 0, ""},
+        {0x12345678, 1, "8"},
+        {0x12345678, 2, "78"},
+        {0x12345678, 3, "678"},
+        {0x12345678, 4, "5678"},
+        {0x12345678, 5, "45678"},
+        {0x12345678, 6, "345678"},
+        {0x12345678, 7, "2345678"},
+        {0x12345678, 8, "12345678"},
+        {0xABCDEF09, 8, "ABCDEF09"},
+        {0xFFFFFFFF, 8, "FFFFFFFF"},
+        {0x1234, 2, "34"},
+        {0xA, 1, "A"},
+        {0, 2, "00"},
+        {0x5, 4, "0005"},
         {0xCAFE, 9, "0000CAFE"},
     };
     for (const HexCase& c : cases)
@@ -100,12 +110,12 @@ TEST(FixedTextTest, FollowsTheRoundingSteps) {
         {-0.1f, 1, "-0.1"},
         {-0.001f, 2, "-0.00"}, // sign kept when it rounds to zero
         {-0.0f, 2, "-0.00"},
-        {2.675f, 2, "2.67"}, // held as 2.674999952..., which 10 digits still show
-        {17179869184.0f, 0, "17179869180"}, // 2^34 has 11 digits
+        {2.675f, 2, "2.67"},                  // held as 2.674999952..., which 10 digits still show
+        {17179869184.0f, 0, "17179869180"},   // 2^34 has 11 digits
         {1.5e-7f, 17, "0.00000015000000530"}, // 1.50000005305...e-7 cut to 10 digits
-        {1048575.0625f, 3, "1048575.062"}, // exact half at the 11th digit: to even
-        {1048575.1875f, 3, "1048575.188"}, // ... and up from an odd digit
-        {99999.99609375f, 2, "100000.00"}, // carry through every digit
+        {1048575.0625f, 3, "1048575.062"},    // exact half at the 11th digit: to even
+        {1048575.1875f, 3, "1048575.188"},    // ... and up from an odd digit
+        {99999.99609375f, 2, "100000.00"},    // carry through every digit
         {2.5f, 0, "3"},
         {-2.5f, 0, "-3"},
         {0.4f, 0, "0"},
@@ -130,7 +140,7 @@ TEST(FixedTextTest, SmallestSubnormalShowsItsTenSignificantDigits) {
 
 TEST(FirmwareTextTest, MajorWithOneDigitUpToNine) {
     const std::pair<uint16_t, const char*> cases[] = {
-        {0x0112, "1.12"}, {0x0109, "1.09"}, {0x0905, "9.05"},  {0x1000, "10.00"},
+        {0x0112, "1.12"},  {0x0109, "1.09"},  {0x0905, "9.05"}, {0x1000, "10.00"},
         {0x0A01, "0A.01"}, {0x0F00, "0F.00"}, {0x00FF, "0.FF"}, {0xFFFF, "FF.FF"},
     };
     for (const auto& [version, expected] : cases)
@@ -222,6 +232,29 @@ TEST(ReadNumberTest, NullTextReadsZero) {
     EXPECT_TRUE(SameFloat(0.0f, ReadNumber(nullptr)));
 }
 
+// Ten significant digits name every float uniquely, so the fixed text of a
+// float must read back as the very same float: this ties the exact decimal
+// expansion and the correctly rounded reading together over many binades.
+TEST(ReadNumberTest, FixedTextWithTenDigitsReadsBackExactly) {
+    constexpr float Lowest = 0.001f;
+    constexpr float Highest = 1e9f;
+    constexpr uint32_t Stride = 1009; // about 250000 floats, every binade
+    int wrong = 0;
+    for (uint32_t bits = std::bit_cast<uint32_t>(Lowest); bits < std::bit_cast<uint32_t>(Highest);
+         bits += Stride) {
+        float value = std::bit_cast<float>(bits);
+        int decimals = 9;
+        for (double power = 1; power * 10 <= value; power *= 10)
+            --decimals;
+        for (double power = 1; value < power && decimals < 12; power /= 10)
+            ++decimals;
+        std::string text = FixedText(-value, decimals);
+        if (!SameFloat(-value, ReadNumber(text.c_str())) && wrong++ < 10)
+            ADD_FAILURE() << std::hexfloat << value << " shown as " << text;
+    }
+    EXPECT_EQ(0, wrong);
+}
+
 // ---------------------------------------------------------------------------
 
 struct ScaleCase {
@@ -236,7 +269,8 @@ TEST_P(ScaledValueTest, EveryRawValueShowsItsExactQuotient) {
     int wrong = 0;
     for (int raw = std::numeric_limits<int16_t>::min(); raw <= std::numeric_limits<int16_t>::max();
          ++raw) {
-        std::string shown = FixedText(ScaledValue(static_cast<int16_t>(raw), c.divisor), c.decimals);
+        std::string shown =
+            FixedText(ScaledValue(static_cast<int16_t>(raw), c.divisor), c.decimals);
         std::string exact = QuotientText(raw, c.divisor, c.decimals);
         if (shown != exact && wrong++ < 10)
             ADD_FAILURE() << raw << " / " << c.divisor << ": " << shown << " instead of " << exact;
@@ -254,8 +288,8 @@ TEST(ScaledValueTest, RangeEndsAndSmallValues) {
         int decimals;
         const char* expected;
     } cases[] = {
-        {32767, 100, 2, "327.67"}, {-32768, 100, 2, "-327.68"}, {32767, 10, 1, "3276.7"},
-        {-32768, 10, 1, "-3276.8"}, {215, 100, 2, "2.15"},      {-5, 100, 2, "-0.05"},
+        {32767, 100, 2, "327.67"},  {-32768, 100, 2, "-327.68"}, {32767, 10, 1, "3276.7"},
+        {-32768, 10, 1, "-3276.8"}, {215, 100, 2, "2.15"},       {-5, 100, 2, "-0.05"},
         {0, 100, 2, "0.00"},
     };
     for (const auto& c : cases)
