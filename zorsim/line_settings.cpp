@@ -34,15 +34,33 @@ int RateOfSpeed(speed_t speed) {
     return 0;
 }
 
+// A pty drops PARENB from every termios change, but keeps PARODD and
+// CMSPAR: those still tell odd, mark and space apart. Even parity leaves
+// nothing behind and reads as none.
 char ParityOfFlags(tcflag_t flags) {
-    if ((flags & PARENB) == 0) {
-        return 'N';
-    }
+    bool enabled = (flags & PARENB) != 0;
     bool odd = (flags & PARODD) != 0;
-    if ((flags & CMSPAR) != 0) {
+    bool stick = (flags & CMSPAR) != 0;
+    if (stick) {
         return odd ? 'M' : 'S';
     }
-    return odd ? 'O' : 'E';
+    if (odd) {
+        return 'O';
+    }
+    return enabled ? 'E' : 'N';
+}
+
+std::string FlagText(tcflag_t flags) {
+    constexpr std::pair<tcflag_t, const char*> Names[] = {
+        {PARENB, "PARENB"}, {PARODD, "PARODD"}, {CMSPAR, "CMSPAR"}};
+    std::string text;
+    for (const auto& [flag, name] : Names) {
+        if ((flags & flag) != 0) {
+            text += text.empty() ? "" : " ";
+            text += name;
+        }
+    }
+    return text.empty() ? "-" : text;
 }
 
 } // namespace
@@ -101,11 +119,14 @@ Micros PacedReplyOffset(const LineSettings& line, std::size_t size) {
 std::string ToolLine::Text() const { return std::to_string(baudRate) + ' ' + parity; }
 
 bool ToolLine::Matches(const LineSettings& unit) const {
-    return baudRate == unit.BaudRate() && parity == ParityLetter(unit.parityIndex);
+    char expected = ParityLetter(unit.parityIndex);
+    bool evenLooksNone = parity == 'N' && expected == 'E'; // see ParityOfFlags
+    return baudRate == unit.BaudRate() && (parity == expected || evenLooksNone);
 }
 
 ToolLine DecodeToolLine(const termios& settings) {
-    return ToolLine{RateOfSpeed(cfgetospeed(&settings)), ParityOfFlags(settings.c_cflag)};
+    return ToolLine{RateOfSpeed(cfgetospeed(&settings)), ParityOfFlags(settings.c_cflag),
+                    FlagText(settings.c_cflag)};
 }
 
 } // namespace zorsim

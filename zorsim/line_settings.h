@@ -52,9 +52,11 @@ Micros PacedReplyOffset(const LineSettings& line, std::size_t size);
 
 // What the termios of the tool's end of the line says: the rate (0 when the
 // speed has no number) and the parity letter N, O, E, M (mark) or S (space).
+// On a pty even parity reads as N, since the pty keeps no PARENB.
 struct ToolLine {
     int baudRate = 0;
     char parity = 'N';
+    std::string flags = "-"; // the parity flags as termios holds them
 
     std::string Text() const;
     bool Matches(const LineSettings& unit) const;

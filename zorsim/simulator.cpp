@@ -247,6 +247,7 @@ void Simulator::WriteState() {
     StateEntries entries = unit_.StateEntries(now);
     auto tool = line_ ? line_->ToolSettings() : std::nullopt;
     entries.emplace_back("tool_line", tool ? tool->Text() : "unknown");
+    entries.emplace_back("tool_flags", tool ? tool->flags : "unknown");
     entries.emplace_back("strict_line", options_.strictLine ? "on" : "off");
     entries.emplace_back("pace", options_.pace ? "on" : "off");
     WriteStateFile(options_.state, entries);

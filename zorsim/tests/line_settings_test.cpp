@@ -47,7 +47,10 @@ TEST(LineSettings, ToolLineReadsBaudAndParityFromTermios) {
         {B1200, 0, "1200 N"},
         {B115200, PARENB | PARODD | CMSPAR, "115200 M"},
         {B4800, PARENB | CMSPAR, "4800 S"},
-        {B2400, PARODD, "2400 N"}, // PARODD without PARENB means no parity
+        // What a pty leaves of odd, mark and space: PARENB is gone.
+        {B2400, PARODD, "2400 O"},
+        {B2400, PARODD | CMSPAR, "2400 M"},
+        {B2400, CMSPAR, "2400 S"},
     };
     for (const auto& c : cases) {
         termios settings{};
@@ -65,6 +68,13 @@ TEST(LineSettings, ToolLineMatchesOnlyTheSameRateAndParity) {
     EXPECT_FALSE(tool.Matches({4, 1}));
     EXPECT_FALSE(tool.Matches({3, 2}));
     EXPECT_FALSE((ToolLine{19200, 'S'}.Matches({4, 3})));
+}
+
+TEST(LineSettings, OnAPtyNoParityAlsoMatchesEven) {
+    EXPECT_TRUE((ToolLine{9600, 'N'}.Matches({3, 2})));
+    EXPECT_TRUE((ToolLine{9600, 'N'}.Matches({3, 0})));
+    EXPECT_FALSE((ToolLine{9600, 'N'}.Matches({3, 1})));
+    EXPECT_FALSE((ToolLine{9600, 'E'}.Matches({3, 0})));
 }
 
 } // namespace
