@@ -363,8 +363,8 @@ constexpr int SingleLowestExponent = -149; // place of the smallest subnormal
 constexpr int OverflowDecimalMagnitude = 39;
 constexpr int UnderflowDecimalMagnitude = -46;
 
-// Round to nearest, ties to even, of quotient + remainder/divisor where the
-// remainder is compared as a fraction.
+// Round to nearest with ties to even: whether the kept part goes up by one,
+// given how the dropped part compares with half a unit.
 bool RoundsUp(bool moreThanHalf, bool exactlyHalf, uint64_t kept) {
     return moreThanHalf || (exactlyHalf && (kept & 1) != 0);
 }
