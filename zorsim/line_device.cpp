@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace zorsim {
@@ -30,7 +29,18 @@ bool MakeNonBlocking(int fd) {
 } // namespace
 
 LineDevice::LineDevice(int fd, int slaveFd, std::string toolPath)
-    : fd_(fd), slaveFd_(slaveFd), toolPath_(std::move(toolPath)) {}
+    : fd_(fd), slaveFd_(slaveFd), toolPath_(std::move(toolPath)) {
+    termios settings{};
+    if (tcgetattr(slaveFd_, &settings) == 0) {
+        startSettings_ = settings;
+    }
+}
+
+void LineDevice::RestoreToolSettings() const {
+    if (startSettings_) {
+        tcsetattr(slaveFd_, TCSANOW, &*startSettings_);
+    }
+}
 
 LineDevice::~LineDevice() {
     if (slaveFd_ >= 0 && slaveFd_ != fd_) {

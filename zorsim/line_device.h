@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include <termios.h>
+
 namespace zorsim {
 
 // The unit's end of the serial line: the master side of a pty it made, or
@@ -24,6 +26,11 @@ public:
     const std::string& ToolPath() const { return toolPath_; }
     std::optional<ToolLine> ToolSettings() const;
 
+    // Puts the termios back as the line had it at start. A pty keeps what
+    // the last tool set while zorsim holds it open, and a tool asking for
+    // the same parity again on a pty is refused (see README.md).
+    void RestoreToolSettings() const;
+
     // Best effort: what the line cannot take now is dropped, as on a real
     // bus with nobody listening.
     void Send(const std::uint8_t* bytes, std::size_t size) const;
@@ -34,6 +41,7 @@ private:
     int fd_ = -1;
     int slaveFd_ = -1; // the descriptor whose termios shows the tool's settings
     std::string toolPath_;
+    std::optional<termios> startSettings_;
 };
 
 } // namespace zorsim

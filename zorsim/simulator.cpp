@@ -163,6 +163,7 @@ void Simulator::ReadControl() {
     for (const std::string& line : control_->ReadLines()) {
         if (unit_.Command(line) == ControlCommand::Kind::Reset) {
             outgoing_.clear(); // a unit brought back to its start has nothing left to say
+            line_->RestoreToolSettings();
         }
         WriteState();
     }
