@@ -51,7 +51,9 @@ std::pair<std::string_view, std::string_view> SplitWord(std::string_view text) {
     return {text.substr(0, space), rest};
 }
 
-Micros Millis(int amount) { return std::chrono::milliseconds(amount); }
+Micros Millis(int amount) {
+    return std::chrono::milliseconds(amount);
+}
 
 } // namespace
 

@@ -10,7 +10,9 @@ namespace zorsim {
 
 namespace {
 
-std::string Failure(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string Failure(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 bool MakeRaw(int fd) {
     termios settings{};

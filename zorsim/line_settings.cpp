@@ -18,11 +18,10 @@ constexpr std::array<char, ParityCount> ParityLetters = {'N', 'O', 'E', 'M'};
 constexpr std::array<std::string_view, ParityCount> ParityNames = {"none", "odd", "even", "mark"};
 
 constexpr std::pair<speed_t, int> SpeedTable[] = {
-    {B50, 50},         {B75, 75},         {B110, 110},       {B134, 134},
-    {B150, 150},       {B200, 200},       {B300, 300},       {B600, 600},
-    {B1200, 1200},     {B1800, 1800},     {B2400, 2400},     {B4800, 4800},
-    {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
-    {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
+    {B50, 50},       {B75, 75},         {B110, 110},       {B134, 134},       {B150, 150},
+    {B200, 200},     {B300, 300},       {B600, 600},       {B1200, 1200},     {B1800, 1800},
+    {B2400, 2400},   {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},
+    {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
 };
 
 int RateOfSpeed(speed_t speed) {
@@ -65,17 +64,25 @@ std::string FlagText(tcflag_t flags) {
 
 } // namespace
 
-int LineSettings::BaudRate() const { return BaudRates[static_cast<std::size_t>(baudIndex)]; }
+int LineSettings::BaudRate() const {
+    return BaudRates[static_cast<std::size_t>(baudIndex)];
+}
 
-bool LineSettings::HasParity() const { return parityIndex != static_cast<int>(Parity::None); }
+bool LineSettings::HasParity() const {
+    return parityIndex != static_cast<int>(Parity::None);
+}
 
 std::string LineSettings::Text() const {
     return std::to_string(BaudRate()) + ' ' + ParityLetter(parityIndex);
 }
 
-bool IsBaudIndex(int index) { return index >= 0 && index < static_cast<int>(BaudRates.size()); }
+bool IsBaudIndex(int index) {
+    return index >= 0 && index < static_cast<int>(BaudRates.size());
+}
 
-bool IsParityIndex(int index) { return index >= 0 && index < ParityCount; }
+bool IsParityIndex(int index) {
+    return index >= 0 && index < ParityCount;
+}
 
 std::optional<int> BaudIndexOf(int rate) {
     for (std::size_t i = 0; i < BaudRates.size(); ++i) {
@@ -105,8 +112,8 @@ Micros CharacterTime(const LineSettings& line) {
 }
 
 Micros FrameSilence(const LineSettings& line) {
-    auto silence = Micros(static_cast<long long>(
-        static_cast<double>(CharacterTime(line).count()) * SilenceCharacters));
+    auto silence = Micros(static_cast<long long>(static_cast<double>(CharacterTime(line).count()) *
+                                                 SilenceCharacters));
     return std::max(silence, FrameSilenceFloor);
 }
 
@@ -116,7 +123,9 @@ Micros PacedReplyOffset(const LineSettings& line, std::size_t size) {
         static_cast<long long>(static_cast<double>(CharacterTime(line).count()) * characters));
 }
 
-std::string ToolLine::Text() const { return std::to_string(baudRate) + ' ' + parity; }
+std::string ToolLine::Text() const {
+    return std::to_string(baudRate) + ' ' + parity;
+}
 
 bool ToolLine::Matches(const LineSettings& unit) const {
     char expected = ParityLetter(unit.parityIndex);

@@ -13,7 +13,8 @@ namespace zorsim {
 using Micros = std::chrono::microseconds;
 
 // The rates behind the baud-rate index of register 513.
-inline constexpr std::array<int, 8> BaudRates = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+inline constexpr std::array<int, 8> BaudRates = {1200,  2400,  4800,  9600,
+                                                 19200, 38400, 57600, 115200};
 
 // Parity index of register 514.
 enum class Parity { None = 0, Odd = 1, Even = 2, Mark = 3 };

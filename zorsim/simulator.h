@@ -46,8 +46,7 @@ private:
     void ReadControl();
     void EndBurst();
     void HandlePiece(const Bytes& piece, const LineSettings& line);
-    void Schedule(const Transmission& transmission, const LineSettings& line,
-                  std::string meaning);
+    void Schedule(const Transmission& transmission, const LineSettings& line, std::string meaning);
     void SendDue();
     void WriteState();
 

@@ -28,7 +28,9 @@ std::int16_t Clamped(long value) {
     return static_cast<std::int16_t>(std::clamp(value, low, high));
 }
 
-std::string Signed(std::int16_t value) { return std::to_string(value); }
+std::string Signed(std::int16_t value) {
+    return std::to_string(value);
+}
 
 std::string TextUpToZero(const std::string& identity) {
     return identity.substr(0, identity.find('\0'));
@@ -36,7 +38,9 @@ std::string TextUpToZero(const std::string& identity) {
 
 } // namespace
 
-Unit::Unit(UnitSettings start) : start_(std::move(start)) { Restore(); }
+Unit::Unit(UnitSettings start) : start_(std::move(start)) {
+    Restore();
+}
 
 void Unit::Restore() {
     current_ = start_;
@@ -62,16 +66,16 @@ Outcome Unit::HandleFrame(std::span<const std::uint8_t> frame, Micros now) {
     std::uint8_t address = frame[0];
     if (address != activeAddress_ && address != BroadcastAddress) {
         ++counters_.ignored;
-        return Outcome{Disposition::Ignored, "ignored: address " + std::to_string(address),
-                       std::nullopt, {}};
+        return Outcome{
+            Disposition::Ignored, "ignored: address " + std::to_string(address), std::nullopt, {}};
     }
     if (IsRestarting(now)) {
         ++counters_.ignored;
         return Outcome{Disposition::Ignored, "ignored: restarting", std::nullopt, {}};
     }
     std::uint8_t function = frame[1];
-    bool known = function == fn::ReadHolding || function == fn::ReadInput ||
-                 function == fn::WriteSingle;
+    bool known =
+        function == fn::ReadHolding || function == fn::ReadInput || function == fn::WriteSingle;
     if (known && frame.size() != RequestSize) {
         return RejectFrame(frame, "wrong length for function " + std::to_string(function));
     }
@@ -106,8 +110,7 @@ Outcome Unit::HandleRead(const Request& request, Micros now) {
     if (request.value == 0 || request.value > LargestReadCount) {
         return Exception(request, exception::IllegalAddress, meaning);
     }
-    Bytes reply{request.address, request.function,
-                static_cast<std::uint8_t>(request.value * 2)};
+    Bytes reply{request.address, request.function, static_cast<std::uint8_t>(request.value * 2)};
     for (long reg = request.reg; reg < long(request.reg) + request.value; ++reg) {
         auto address = static_cast<std::uint16_t>(reg);
         auto value = input ? InputRegister(address, now) : HoldingRegister(address);
@@ -116,8 +119,7 @@ Outcome Unit::HandleRead(const Request& request, Micros now) {
         }
         AppendWord(reply, *value);
     }
-    return Reply(request, std::move(reply), meaning,
-                 std::to_string(request.value) + " registers");
+    return Reply(request, std::move(reply), meaning, std::to_string(request.value) + " registers");
 }
 
 Outcome Unit::HandleWrite(const Request& request, Micros now) {

@@ -52,15 +52,15 @@ inline constexpr std::uint8_t BroadcastAddress = 0;
 
 // What became of a frame the unit received.
 enum class Disposition {
-    Answered,   // a reply was made (the fault may still keep it off the line)
-    Executed,   // a broadcast: carried out, no reply
-    Ignored,    // valid, but for another unit or while restarting
-    BadFrame,   // bad CRC, too short, wrong length, garbage, or a line mismatch
+    Answered, // a reply was made (the fault may still keep it off the line)
+    Executed, // a broadcast: carried out, no reply
+    Ignored,  // valid, but for another unit or while restarting
+    BadFrame, // bad CRC, too short, wrong length, garbage, or a line mismatch
 };
 
 struct Outcome {
     Disposition disposition = Disposition::BadFrame;
-    std::string meaning;                     // what the request asked, for the log
+    std::string meaning;                      // what the request asked, for the log
     std::optional<Transmission> transmission; // the reply as it goes on the line
     std::string replyMeaning;
 };

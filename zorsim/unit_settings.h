@@ -16,9 +16,9 @@ struct UnitSettings {
     static constexpr std::uint16_t DefaultFirmware = 0x0112;
     static constexpr int DefaultCorrectionLimit = 5000;
     static constexpr int DefaultRestartSilenceMs = 500;
-    static constexpr std::int16_t DefaultTemperature = 2215;   // 22.15 °C
-    static constexpr std::int16_t DefaultHumidity = 4520;      // 45.20 %
-    static constexpr std::int16_t DefaultFormaldehyde = 350;   // 35.0 ppb
+    static constexpr std::int16_t DefaultTemperature = 2215; // 22.15 °C
+    static constexpr std::int16_t DefaultHumidity = 4520;    // 45.20 %
+    static constexpr std::int16_t DefaultFormaldehyde = 350; // 35.0 ppb
 
     int address = 1;
     LineSettings line{DefaultBaudIndex, DefaultParityIndex};

@@ -132,5 +132,6 @@ bool SimulatedUnit::WaitFor(const std::string& key,
 
 bool SimulatedUnit::WaitFor(const std::string& key, const std::string& value,
                             unsigned long timeoutMs) const {
-    return WaitFor(key, [&value](const std::string& seen) { return seen == value; }, timeoutMs);
+    return WaitFor(
+        key, [&value](const std::string& seen) { return seen == value; }, timeoutMs);
 }

@@ -15,8 +15,8 @@ struct FaultText {
 
 TEST(Fault, ParsesEveryKindAndWritesItBackTheSameWay) {
     const FaultText cases[] = {
-        {"none", FaultKind::None, 0},        {"silent", FaultKind::Silent, 0},
-        {"badcrc", FaultKind::BadCrc, 0},    {"short 6", FaultKind::Short, 6},
+        {"none", FaultKind::None, 0},           {"silent", FaultKind::Silent, 0},
+        {"badcrc", FaultKind::BadCrc, 0},       {"short 6", FaultKind::Short, 6},
         {"trickle 20", FaultKind::Trickle, 20}, {"surplus 3", FaultKind::Surplus, 3},
         {"delay 1500", FaultKind::Delay, 1500},
     };
@@ -54,7 +54,9 @@ TEST_F(FaultShape, NoFaultSendsTheReplyAtOnce) {
     EXPECT_EQ(out->gap.count(), 0);
 }
 
-TEST_F(FaultShape, SilentSendsNothing) { EXPECT_FALSE(Shape(reply_, {FaultKind::Silent, 0})); }
+TEST_F(FaultShape, SilentSendsNothing) {
+    EXPECT_FALSE(Shape(reply_, {FaultKind::Silent, 0}));
+}
 
 TEST_F(FaultShape, BadCrcKeepsTheDataButBreaksTheCheck) {
     auto out = Shape(reply_, {FaultKind::BadCrc, 0});
@@ -65,8 +67,10 @@ TEST_F(FaultShape, BadCrcKeepsTheDataButBreaksTheCheck) {
 }
 
 TEST_F(FaultShape, ShortCutsTheReplyButNeverLengthensIt) {
-    EXPECT_EQ(Shape(reply_, {FaultKind::Short, 6})->bytes, Bytes(reply_.begin(), reply_.begin() + 6));
-    EXPECT_EQ(Shape(reply_, {FaultKind::Short, 3})->bytes, Bytes(reply_.begin(), reply_.begin() + 3));
+    EXPECT_EQ(Shape(reply_, {FaultKind::Short, 6})->bytes,
+              Bytes(reply_.begin(), reply_.begin() + 6));
+    EXPECT_EQ(Shape(reply_, {FaultKind::Short, 3})->bytes,
+              Bytes(reply_.begin(), reply_.begin() + 3));
     EXPECT_TRUE(Shape(reply_, {FaultKind::Short, 0})->bytes.empty());
     EXPECT_EQ(Shape(reply_, {FaultKind::Short, 50})->bytes, reply_);
 }

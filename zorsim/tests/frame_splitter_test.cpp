@@ -36,15 +36,20 @@ TEST(FrameSplitter, FindsFramesAndSetsGarbageApart) {
         {"one request", ReadIdentity, {{ReadIdentity, true}}},
         {"other function, any length", OddFunction, {{OddFunction, true}}},
         {"noise only", Noise, {{Noise, false}}},
-        {"noise before a request", Joined({Noise, ReadIdentity}),
+        {"noise before a request",
+         Joined({Noise, ReadIdentity}),
          {{Noise, false}, {ReadIdentity, true}}},
-        {"request then noise", Joined({ReadIdentity, Noise}),
+        {"request then noise",
+         Joined({ReadIdentity, Noise}),
          {{ReadIdentity, true}, {Noise, false}}},
-        {"two requests back to back", Joined({ReadIdentity, WriteCorrection}),
+        {"two requests back to back",
+         Joined({ReadIdentity, WriteCorrection}),
          {{ReadIdentity, true}, {WriteCorrection, true}}},
-        {"noise between requests", Joined({ReadIdentity, Noise, WriteCorrection}),
+        {"noise between requests",
+         Joined({ReadIdentity, Noise, WriteCorrection}),
          {{ReadIdentity, true}, {Noise, false}, {WriteCorrection, true}}},
-        {"a request cut short", Bytes(ReadIdentity.begin(), ReadIdentity.begin() + 5),
+        {"a request cut short",
+         Bytes(ReadIdentity.begin(), ReadIdentity.begin() + 5),
          {{Bytes(ReadIdentity.begin(), ReadIdentity.begin() + 5), false}}},
     };
     for (const auto& c : cases) {
@@ -65,7 +70,9 @@ TEST(FrameSplitter, ARequestWithABadCheckIsGarbage) {
     EXPECT_FALSE(pieces[0].frame);
 }
 
-TEST(FrameSplitter, AnEmptyBurstHasNoPieces) { EXPECT_TRUE(SplitBurst(Bytes{}).empty()); }
+TEST(FrameSplitter, AnEmptyBurstHasNoPieces) {
+    EXPECT_TRUE(SplitBurst(Bytes{}).empty());
+}
 
 } // namespace
 } // namespace zorsim

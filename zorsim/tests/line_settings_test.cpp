@@ -14,10 +14,10 @@ TEST(LineSettings, CharacterTimeCountsTheParityBit) {
 }
 
 TEST(LineSettings, FrameSilenceIsThreeAndAHalfCharactersAboveTheFloor) {
-    EXPECT_EQ(FrameSilence({0, 2}).count(), 32081);                 // 1200 E
-    EXPECT_EQ(FrameSilence({3, 0}).count(), 3643);                  // 9600 N
-    EXPECT_EQ(FrameSilence({7, 2}), FrameSilenceFloor);             // 115200 E
-    EXPECT_EQ(FrameSilence({4, 2}).count(), 2002);                  // 19200 E, just above
+    EXPECT_EQ(FrameSilence({0, 2}).count(), 32081);     // 1200 E
+    EXPECT_EQ(FrameSilence({3, 0}).count(), 3643);      // 9600 N
+    EXPECT_EQ(FrameSilence({7, 2}), FrameSilenceFloor); // 115200 E
+    EXPECT_EQ(FrameSilence({4, 2}).count(), 2002);      // 19200 E, just above
 }
 
 TEST(LineSettings, PacedReplyWaitsForTheRequestAndTheGap) {

@@ -5,7 +5,9 @@
 namespace zorsim {
 namespace {
 
-ParsedOptions Parse(std::vector<std::string_view> arguments) { return ParseOptions(arguments); }
+ParsedOptions Parse(std::vector<std::string_view> arguments) {
+    return ParseOptions(arguments);
+}
 
 TEST(Options, DefaultsAreTheFactoryUnit) {
     auto parsed = Parse({});
@@ -25,12 +27,44 @@ TEST(Options, DefaultsAreTheFactoryUnit) {
 }
 
 TEST(Options, EveryOptionReachesItsSetting) {
-    auto parsed = Parse({"--link", "/tmp/l", "--control", "/tmp/c", "--state", "/tmp/s", "--log",
-                         "/tmp/g", "--address", "17", "--baud", "9600", "--parity", "mark",
-                         "--serial", "0x00030004", "--firmware", "275", "--identity", "ZOR1",
-                         "--temperature", "-500", "--humidity", "9000", "--formaldehyde", "12",
-                         "--tcorr", "-20", "--hcorr", "30", "--correction-limit", "100",
-                         "--restart-silence", "50", "--fault", "short:6", "--still", "--pace",
+    auto parsed = Parse({"--link",
+                         "/tmp/l",
+                         "--control",
+                         "/tmp/c",
+                         "--state",
+                         "/tmp/s",
+                         "--log",
+                         "/tmp/g",
+                         "--address",
+                         "17",
+                         "--baud",
+                         "9600",
+                         "--parity",
+                         "mark",
+                         "--serial",
+                         "0x00030004",
+                         "--firmware",
+                         "275",
+                         "--identity",
+                         "ZOR1",
+                         "--temperature",
+                         "-500",
+                         "--humidity",
+                         "9000",
+                         "--formaldehyde",
+                         "12",
+                         "--tcorr",
+                         "-20",
+                         "--hcorr",
+                         "30",
+                         "--correction-limit",
+                         "100",
+                         "--restart-silence",
+                         "50",
+                         "--fault",
+                         "short:6",
+                         "--still",
+                         "--pace",
                          "--strict-line"});
     ASSERT_EQ(parsed.error, "");
     const Options& options = parsed.options;
@@ -62,9 +96,15 @@ TEST(Options, FaultMayBeOneQuotedArgument) {
 
 TEST(Options, BadCommandLinesSayWhy) {
     const std::vector<std::vector<std::string_view>> cases = {
-        {"--bogus"},          {"--address"},          {"--address", "0"},
-        {"--address", "248"}, {"--baud", "14400"},    {"--parity", "space"},
-        {"--identity", "NINECHARS"}, {"--fault", "loud"}, {"--temperature", "40000"},
+        {"--bogus"},
+        {"--address"},
+        {"--address", "0"},
+        {"--address", "248"},
+        {"--baud", "14400"},
+        {"--parity", "space"},
+        {"--identity", "NINECHARS"},
+        {"--fault", "loud"},
+        {"--temperature", "40000"},
         {"--device", "/dev/x", "--link", "/tmp/l"},
     };
     for (const auto& arguments : cases) {

@@ -13,8 +13,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-Bytes Request(std::uint8_t address, std::uint8_t function, std::uint16_t reg,
-              std::uint16_t value) {
+Bytes Request(std::uint8_t address, std::uint8_t function, std::uint16_t reg, std::uint16_t value) {
     Bytes frame{address, function};
     AppendWord(frame, reg);
     AppendWord(frame, value);
@@ -31,7 +30,9 @@ Bytes Write(std::uint16_t reg, std::uint16_t value, std::uint8_t address = 1) {
     return Request(address, fn::WriteSingle, reg, value);
 }
 
-std::uint16_t Raw(int value) { return static_cast<std::uint16_t>(value); }
+std::uint16_t Raw(int value) {
+    return static_cast<std::uint16_t>(value);
+}
 
 class UnitTest : public ::testing::Test {
 protected:
@@ -89,14 +90,14 @@ protected:
 
 TEST_F(UnitTest, ReadsTheIdentityBlockAsAToolWould) {
     Bytes reply = ReplyTo(Read(fn::ReadInput, reg::Identity, 7));
-    Bytes expected{0x01, 0x04, 0x0E, 'Z', 'O', 'R', 0, 0, 0, 0, 0, 0x01, 0x12, 0x00, 0x01, 0x00, 0x02};
+    Bytes expected{0x01, 0x04, 0x0E, 'Z',  'O',  'R',  0,    0,   0,
+                   0,    0,    0x01, 0x12, 0x00, 0x01, 0x00, 0x02};
     AppendCrc(expected);
     EXPECT_EQ(HexText(reply), HexText(expected));
 }
 
 TEST_F(UnitTest, ReadsTheBusSettingsAndCorrections) {
-    EXPECT_EQ(Registers(fn::ReadHolding, reg::Address, 3),
-              (std::vector<std::uint16_t>{1, 4, 2}));
+    EXPECT_EQ(Registers(fn::ReadHolding, reg::Address, 3), (std::vector<std::uint16_t>{1, 4, 2}));
     EXPECT_EQ(Registers(fn::ReadHolding, reg::TemperatureCorrection, 2),
               (std::vector<std::uint16_t>{0, 0}));
 }
@@ -114,8 +115,7 @@ TEST_F(UnitTest, AnEightLetterIdentityFillsAllFourRegisters) {
     EXPECT_EQ(Registers(fn::ReadInput, reg::Identity, 4),
               (std::vector<std::uint16_t>{0x7A6F, 0x7200, 0, 0}));
     Command("identity");
-    EXPECT_EQ(Registers(fn::ReadInput, reg::Identity, 4),
-              (std::vector<std::uint16_t>{0, 0, 0, 0}));
+    EXPECT_EQ(Registers(fn::ReadInput, reg::Identity, 4), (std::vector<std::uint16_t>{0, 0, 0, 0}));
     EXPECT_EQ(State("identity"), "");
 }
 
@@ -149,21 +149,24 @@ INSTANTIATE_TEST_SUITE_P(
     Rules, UnitExceptions,
     ::testing::Values(
         ExceptionCase{"read coils", Read(1, 0, 1), 1},
-        ExceptionCase{"write multiple", [] {
+        ExceptionCase{"write multiple",
+                      [] {
                           Bytes frame{0x01, 0x10, 0x01, 0x00, 0x00, 0x01, 0x02, 0x00, 0x05};
                           AppendCrc(frame);
                           return frame;
-                      }(), 1},
-        ExceptionCase{"report id", [] {
+                      }(),
+                      1},
+        ExceptionCase{"report id",
+                      [] {
                           Bytes frame{0x01, 0x11};
                           AppendCrc(frame);
                           return frame;
-                      }(), 1},
+                      }(),
+                      1},
         ExceptionCase{"gap between serial and readings", Read(4, 7, 1), 2},
         ExceptionCase{"identity read past the serial", Read(4, 0, 8), 2},
         ExceptionCase{"readings read past the end", Read(4, 16, 4), 2},
-        ExceptionCase{"count 0", Read(4, 0, 0), 2},
-        ExceptionCase{"count 126", Read(4, 0, 126), 2},
+        ExceptionCase{"count 0", Read(4, 0, 0), 2}, ExceptionCase{"count 126", Read(4, 0, 126), 2},
         ExceptionCase{"input read wrapping past 65535", Read(4, 65535, 2), 2},
         ExceptionCase{"holding register as input", Read(4, 256, 1), 2},
         ExceptionCase{"input register as holding", Read(3, 16, 1), 2},
@@ -352,7 +355,8 @@ TEST_F(UnitTest, SetChangesStoredAndActiveBusSettingsTogether) {
     Command("set parity 0");
     EXPECT_EQ(unit_.ActiveAddress(), 7);
     EXPECT_EQ(unit_.ActiveLine().Text(), "115200 N");
-    EXPECT_EQ(Registers(fn::ReadHolding, reg::Address, 3, 7), (std::vector<std::uint16_t>{7, 7, 0}));
+    EXPECT_EQ(Registers(fn::ReadHolding, reg::Address, 3, 7),
+              (std::vector<std::uint16_t>{7, 7, 0}));
 }
 
 TEST_F(UnitTest, SetChangesTheIdentityBlockValues) {
@@ -398,10 +402,11 @@ TEST_F(UnitTest, StateFileHasEveryKeyTheTestsReadOnce) {
         ++keys[entry.first];
     }
     for (const char* key :
-         {"commands", "requests", "ignored", "bad_frames", "last_request", "last_reply", "writes",
-          "last_write", "address", "baud", "parity", "stored_address", "stored_baud",
-          "stored_parity", "temperature", "humidity", "formaldehyde", "tcorr", "hcorr", "serial",
-          "firmware", "identity", "restarts", "fault"}) {
+         {"commands",   "requests",       "ignored",     "bad_frames",    "last_request",
+          "last_reply", "writes",         "last_write",  "address",       "baud",
+          "parity",     "stored_address", "stored_baud", "stored_parity", "temperature",
+          "humidity",   "formaldehyde",   "tcorr",       "hcorr",         "serial",
+          "firmware",   "identity",       "restarts",    "fault"}) {
         EXPECT_EQ(keys[key], 1) << key;
     }
 }
