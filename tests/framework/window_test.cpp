@@ -140,7 +140,8 @@ protected:
         WindowTest::SetUp();
         window = new Window(nullptr, "placement");
         ASSERT_TRUE(window->Create());
-        window->Show(SW_SHOWNORMAL);
+        // Hidden unless a test needs otherwise: hiding a shown top-level
+        // window costs seconds on a screen without a window manager.
         MoveWindow(window->handle, 10, 20, 300, 200, TRUE);
     }
     void TearDown() override {
@@ -221,19 +222,8 @@ TEST_F(Placement, ASubclassedControlTakesItsPlacementAtCreation) {
 
 // ---- focus memory ----
 
-// Notes where the focus is when SC_RESTORE reaches default processing, that
-// is after the window's own focus step and before the window is restored.
 struct FocusWindow : Window {
     FocusWindow() : Window(nullptr, "focus") { SetFlag(FlagKeyboard); }
-    void DefaultProc(Message& msg) override {
-        if (msg.number == WM_SYSCOMMAND && (msg.wParam & 0xFFF0) == SC_RESTORE) {
-            focusAtRestore = GetFocus();
-            restoreSeen = true;
-        }
-        Window::DefaultProc(msg);
-    }
-    HWND focusAtRestore = nullptr;
-    bool restoreSeen = false;
 };
 
 class FocusMemory : public WindowTest {
@@ -253,7 +243,7 @@ protected:
         ASSERT_EQ(GetFocus(), second->handle);
         other = new Window(nullptr, "other");
         ASSERT_TRUE(other->Create());
-        other->Show(SW_SHOWNORMAL);
+        other->Show(SW_SHOWNOACTIVATE);
     }
     void TearDown() override {
         other->Dispose();
@@ -293,14 +283,14 @@ TEST_F(FocusMemory, RestoringADestroyedChildDoesNothing) {
     EXPECT_EQ(GetFocus(), first->handle);
 }
 
-TEST_F(FocusMemory, MinimiseSavesAndRestoreWhileMinimisedSetsNoFocus) {
+// (The window system itself refuses the focus to a child of a minimised
+// window, so the restore half of this pair cannot be told apart here.)
+TEST_F(FocusMemory, MinimiseSavesTheFocusedChild) {
     window->focusChild = nullptr;
+    ASSERT_EQ(GetFocus(), second->handle);
     SendMessageA(window->handle, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_EQ(window->focusChild, second->handle);
-    ASSERT_TRUE(IsIconic(window->handle));
-    SendMessageA(window->handle, WM_SYSCOMMAND, SC_RESTORE, 0);
-    ASSERT_TRUE(window->restoreSeen);
-    EXPECT_NE(window->focusAtRestore, second->handle);
+    EXPECT_TRUE(IsIconic(window->handle));
 }
 
 } // namespace
