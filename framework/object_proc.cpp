@@ -30,7 +30,7 @@ Address WriteEntries(std::uint8_t* buffer, Address pageAddress, std::size_t popO
     for (std::size_t k = 0; k < Count; ++k) {
         std::size_t offset = HeaderSize + k * EntrySize;
         Address entry = pageAddress + static_cast<Address>(offset);
-        buffer[offset] = ObjectProcPage32::CallRel32;
+        buffer[offset] = EntryCallOpcode;
         Put(buffer + offset + 1, Rel32(entry + EntryCallSize, pageAddress + popOffset));
         Put(buffer + offset + EntryCallSize, freeHead);
         freeHead = entry;

@@ -34,6 +34,7 @@ LRESULT __attribute__((fastcall)) ObjectProcEntry(void** cell, void* unusedEdx, 
 
 constexpr std::size_t ObjectProcPageSize = 4096;
 constexpr std::size_t EntryCallSize = 5; // call rel32; the cell follows it
+constexpr std::uint8_t EntryCallOpcode = 0xE8;
 
 // Page of the 32-bit build: previous page (4), pop ecx (1), jmp rel32 to the
 // common entry (5), then entries of call rel32 to the pop (5) + cell (4).
@@ -47,7 +48,7 @@ constexpr std::size_t EntrySize = EntryCallSize + CellSize;
 constexpr std::size_t EntryCount = (ObjectProcPageSize - HeaderSize) / EntrySize;
 constexpr std::uint8_t PopEcx = 0x59;
 constexpr std::uint8_t JumpRel32 = 0xE9;
-constexpr std::uint8_t CallRel32 = 0xE8;
+constexpr std::uint8_t CallRel32 = EntryCallOpcode;
 
 // Writes a whole page into buffer as if it stood at pageAddress: the header,
 // then every entry in address order, each pushed on the free list right after
@@ -71,7 +72,7 @@ constexpr std::size_t EntrySize = EntryCallSize + CellSize;
 constexpr std::size_t EntryCount = (ObjectProcPageSize - HeaderSize) / EntrySize;
 constexpr std::uint8_t PopR10[] = {0x41, 0x5A};
 constexpr std::uint8_t JumpRipIndirect[] = {0xFF, 0x25, 0x00, 0x00, 0x00, 0x00};
-constexpr std::uint8_t CallRel32 = 0xE8;
+constexpr std::uint8_t CallRel32 = EntryCallOpcode;
 
 std::uint64_t WritePage(std::uint8_t* buffer, std::uint64_t pageAddress,
                         std::uint64_t previousPage, std::uint64_t stub, std::uint64_t freeHead);

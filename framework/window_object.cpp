@@ -194,7 +194,13 @@ void WindowObject::OnCommand(Message& msg) {
     }
 }
 
-void WindowObject::OnHScroll(Message& msg) {
+void WindowObject::OnHScroll(Message& msg) { RouteScroll(msg); }
+
+void WindowObject::OnVScroll(Message& msg) { RouteScroll(msg); }
+
+// A scroll bar of the window itself gets default processing; a scroll-bar
+// control is handled like a control's command.
+void WindowObject::RouteScroll(Message& msg) {
     HWND control = ControlOf(msg);
     if (control == nullptr) {
         DefaultProc(msg);
@@ -206,8 +212,6 @@ void WindowObject::OnHScroll(Message& msg) {
         ChildCommand(msg, ControlId(control));
     }
 }
-
-void WindowObject::OnVScroll(Message& msg) { OnHScroll(msg); }
 
 void WindowObject::OnClose(Message&) { CloseWindow(); }
 

@@ -148,4 +148,7 @@ protected:
 
     // Permission to close: the application's for the main window.
     bool MayEnd();
+
+private:
+    void RouteScroll(Message& msg);
 };

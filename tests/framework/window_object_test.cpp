@@ -259,6 +259,36 @@ TEST_F(WindowObjectTest, ScrollFromAControlWithoutObjectUsesTheControlsWindowId)
     main->Dispose();
 }
 
+TEST_F(WindowObjectTest, ScrollFromAControlWithAnObjectGivesItTheScrollCode) {
+    LoggingWindow* main = MakeMain();
+    auto* bound = new NotifiedButton(main, "bar", 8);
+    ASSERT_TRUE(bound->Create());
+    log.clear();
+    SendMessageA(main->handle, WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 5),
+                 reinterpret_cast<LPARAM>(bound->handle));
+    EXPECT_EQ(bound->codes, (std::vector<int>{SB_PAGEDOWN}));
+    EXPECT_EQ(log, (std::vector<std::string>{"main: ChildCommand 8"}));
+    main->Dispose();
+}
+
+// Each direction has its own handler: a window that takes over horizontal
+// scrolling does not get the vertical scroll messages.
+struct HorizontalOnly : Window {
+    HorizontalOnly() : Window(nullptr, "h") {}
+    void OnHScroll(Message&) override { ++horizontal; }
+    int horizontal = 0;
+};
+
+TEST_F(WindowObjectTest, VerticalScrollDoesNotReachTheHorizontalHandler) {
+    auto* window = new HorizontalOnly;
+    ASSERT_TRUE(window->Create());
+    SendMessageA(window->handle, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(window->horizontal, 0);
+    SendMessageA(window->handle, WM_HSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(window->horizontal, 1);
+    window->Dispose();
+}
+
 TEST_F(WindowObjectTest, MenuCommandsClimbFromTheReceivingWindowToTheTop) {
     LoggingWindow* main = MakeMain();
     auto* child = new LoggingWindow(main, "child", &log, "child");
