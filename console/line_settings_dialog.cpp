@@ -1,0 +1,51 @@
+#include "console/line_settings_dialog.h"
+
+#include "console/address_combo_box.h"
+#include "console/baud_rate_combo_box.h"
+#include "console/parity_combo_box.h"
+#include "device/line_settings.h"
+
+#include <cstdint>
+
+namespace {
+
+constexpr int LineSettingsDialogId = 1;
+constexpr int BaudRateItemId = 101;
+constexpr int ParityItemId = 102;
+constexpr int AddressItemId = 103;
+constexpr std::int32_t NoTextRecord = 0;
+// The address list starts at unit address 1.
+constexpr int FirstUnitAddress = 1;
+
+} // namespace
+
+// The lists are attached in this order, which is the order they are filled.
+LineSettingsDialog::LineSettingsDialog(WindowObject* parent, LineSettings* settings)
+    : ShadedDialog(parent, LineSettingsDialogId) {
+    baudRateList = new BaudRateComboBox(this, BaudRateItemId, NoTextRecord);
+    parityList = new ParityComboBox(this, ParityItemId, NoTextRecord);
+    addressList = new AddressComboBox(this, AddressItemId, NoTextRecord);
+    this->settings = settings;
+}
+
+void LineSettingsDialog::AfterCreate() {
+    ShadedDialog::AfterCreate();
+    if (settings == nullptr) {
+        return;
+    }
+    baudRateList->SetSelIndex(settings->baudIndex);
+    parityList->SetSelIndex(settings->parityIndex);
+    addressList->SetSelIndex(settings->unitAddress - FirstUnitAddress);
+}
+
+// The record is written before the dialog ends, so the caller finds the new
+// values as soon as the dialog returns IDOK.
+void LineSettingsDialog::Ok(Message& msg) {
+    if (settings != nullptr) {
+        settings->baudIndex = static_cast<std::uint8_t>(baudRateList->GetSelIndex());
+        settings->parityIndex = static_cast<std::uint8_t>(parityList->GetSelIndex());
+        settings->unitAddress =
+            static_cast<std::uint8_t>(addressList->GetSelIndex() + FirstUnitAddress);
+    }
+    ShadedDialog::Ok(msg);
+}
