@@ -1,0 +1,164 @@
+#include "device/modbus_master.h"
+
+#include "device/modbus_line.h"
+#include "device/serial_port.h"
+
+namespace {
+
+constexpr std::uint8_t ReadHoldingFunction = 3;
+constexpr std::uint8_t ReadInputFunction = 4;
+constexpr std::uint8_t WriteSingleFunction = 6;
+
+constexpr int RequestLengthWithoutCrc = 6;
+constexpr int CrcLength = 2;
+// An exception reply, and the first phase of every reply.
+constexpr int ShortestReply = 5;
+// Read reply: address, function, byte count, values, CRC.
+constexpr int ReadReplyOverhead = 5;
+constexpr int WriteReplyLength = 8;
+
+constexpr int FunctionOffset = 1;
+constexpr int ExceptionCodeOffset = 2;
+constexpr int ValuesOffset = 3;
+constexpr std::uint8_t ExceptionFlag = 0x80;
+
+constexpr std::uint16_t CrcStart = 0xFFFF;
+constexpr std::uint16_t CrcPolynomial = 0xA001;
+constexpr int BitsPerByte = 8;
+constexpr std::uint16_t ByteMask = 0xFF;
+
+constexpr DWORD PurgeBothQueues = PURGE_TXCLEAR | PURGE_RXCLEAR;
+
+constexpr std::uint8_t HighByte(std::uint16_t value) { return value >> BitsPerByte; }
+constexpr std::uint8_t LowByte(std::uint16_t value) { return value & ByteMask; }
+
+} // namespace
+
+ModbusMaster::ModbusMaster() : FrameBuffer{}, port(new SerialPort), lastException(0), crc(0) {}
+
+ModbusMaster::~ModbusMaster() { port->Dispose(); }
+
+bool ModbusMaster::Open(const char* devicePath) { return port->Open(devicePath); }
+
+void ModbusMaster::Close() { port->Close(); }
+
+void ModbusMaster::SetLine(std::uint32_t baudRate, std::uint8_t parity) {
+    ModbusLine::Apply(*port, baudRate, parity);
+}
+
+bool ModbusMaster::ReadHoldingRegisters(std::uint8_t unit, std::uint16_t first,
+                                        std::uint16_t count, std::uint16_t* destination) {
+    return ReadRegisters(ReadHoldingFunction, unit, first, count, destination);
+}
+
+bool ModbusMaster::ReadInputRegisters(std::uint8_t unit, std::uint16_t first, std::uint16_t count,
+                                      std::uint16_t* destination) {
+    return ReadRegisters(ReadInputFunction, unit, first, count, destination);
+}
+
+bool ModbusMaster::WriteSingleRegister(std::uint8_t unit, std::uint16_t reg,
+                                       std::uint16_t value) {
+    PutRequest(unit, WriteSingleFunction, reg, value);
+    SendRequest(RequestLengthWithoutCrc);
+    return ReceiveReply(WriteReplyLength);
+}
+
+bool ModbusMaster::ReadRegisters(std::uint8_t function, std::uint8_t unit, std::uint16_t first,
+                                 std::uint16_t count, std::uint16_t* destination) {
+    // A larger reply would not fit the frame buffer: refuse before sending.
+    if (count > MaxReadCount) {
+        lastException = 0;
+        return false;
+    }
+    PutRequest(unit, function, first, count);
+    SendRequest(RequestLengthWithoutCrc);
+    if (!ReceiveReply(2 * count + ReadReplyOverhead)) {
+        return false;
+    }
+    DecodeRegisters(FrameBuffer + ValuesOffset, destination, count);
+    return true;
+}
+
+void ModbusMaster::PutRequest(std::uint8_t unit, std::uint8_t function, std::uint16_t address,
+                              std::uint16_t operand) {
+    FrameBuffer[0] = unit;
+    FrameBuffer[1] = function;
+    FrameBuffer[2] = HighByte(address);
+    FrameBuffer[3] = LowByte(address);
+    FrameBuffer[4] = HighByte(operand);
+    FrameBuffer[5] = LowByte(operand);
+}
+
+void ModbusMaster::ComputeCrc(int length) {
+    crc = CrcStart;
+    for (int i = 0; i < length; ++i) {
+        crc ^= FrameBuffer[i];
+        for (int bit = 0; bit < BitsPerByte; ++bit) {
+            const bool carry = (crc & 1) != 0;
+            crc >>= 1;
+            if (carry) {
+                crc ^= CrcPolynomial;
+            }
+        }
+    }
+}
+
+void ModbusMaster::SendRequest(int length) {
+    ComputeCrc(length);
+    FrameBuffer[length] = LowByte(crc);
+    FrameBuffer[length + 1] = HighByte(crc);
+    // The request goes out at once: the receive queue is trusted to be empty.
+    port->Write(FrameBuffer, length + CrcLength);
+}
+
+bool ModbusMaster::ReceiveReply(int expected) {
+    int received = ReadInto(0, ShortestReply);
+    if (received < ShortestReply) {
+        return Fail();
+    }
+    const bool exception = (FrameBuffer[FunctionOffset] & ExceptionFlag) != 0;
+    if (!exception) {
+        received = ReadInto(received, expected - received);
+        // Cut short: what comes late is left to lead the next exchange.
+        if (received < expected) {
+            return Fail();
+        }
+    }
+    // Over the whole frame, CRC included, the check comes out 0 when it matches.
+    ComputeCrc(received);
+    if (crc != 0) {
+        port->Purge(PurgeBothQueues);
+        return Fail();
+    }
+    if (exception) {
+        lastException = FrameBuffer[ExceptionCodeOffset];
+        return false;
+    }
+    return true;
+}
+
+// Reads until wanted bytes have arrived after offset received, or a read
+// returns nothing; returns the new total.
+int ModbusMaster::ReadInto(int received, int wanted) {
+    while (wanted > 0) {
+        const int n = static_cast<int>(port->Read(FrameBuffer + received, wanted));
+        if (n == 0) {
+            break;
+        }
+        received += n;
+        wanted -= n;
+    }
+    return received;
+}
+
+bool ModbusMaster::Fail() {
+    lastException = 0;
+    return false;
+}
+
+void ModbusMaster::DecodeRegisters(const std::uint8_t* source, std::uint16_t* destination,
+                                   std::uint16_t count) const {
+    for (int i = 0; i < count; ++i) {
+        destination[i] = static_cast<std::uint16_t>(source[2 * i] << BitsPerByte | source[2 * i + 1]);
+    }
+}

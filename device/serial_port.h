@@ -1,0 +1,34 @@
+#pragma once
+
+#include "foundation/base_object.h"
+
+#include <windows.h>
+
+// The one handle to a serial communications device: synchronous reads and
+// writes of raw bytes, line parameters, time-outs and purging of the driver
+// queues. Every operation but Open is a no-op while no device is open.
+class SerialPort : public BaseObject {
+public:
+    SerialPort();
+    ~SerialPort() override;
+
+    // The device is held exclusively; an open device must be closed first.
+    bool Open(const char* devicePath);
+    void Close();
+
+    // Rewrites the device's DCB: the five given fields replace the driver's
+    // values, everything else (XON/XOFF limits, special characters) is kept.
+    void SetLine(DWORD controlFlags, DWORD baudRate, BYTE byteSize, BYTE parity, BYTE stopBits);
+    void SetTimeouts(const COMMTIMEOUTS& timeouts);
+
+    // Byte counts as the system reported them: 0 on time-out, failure or no device.
+    DWORD Read(void* destination, DWORD count);
+    DWORD Write(const void* source, DWORD count);
+
+    void Purge(DWORD flags);
+
+private:
+    bool IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
+
+    HANDLE handle;
+};

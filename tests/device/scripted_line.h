@@ -1,0 +1,47 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+// The far end of the line as the scripted SerialPort stand-in sees it. Each
+// Read is served from the next chunk only, so a test decides exactly what
+// every Read call returns; an empty chunk is a Read that times out with
+// nothing. Bytes a Read did not ask for stay queued for the next one.
+struct ScriptedLine {
+    void Reset();
+
+    // Bytes that one Read can deliver (at most as many as it asks for).
+    void Arrive(std::initializer_list<std::uint8_t> bytes);
+    void Arrive(const std::vector<std::uint8_t>& bytes);
+    // One Read that times out with nothing.
+    void Silence();
+    // Bytes still waiting in the receive queue.
+    int Pending() const;
+
+    bool open = true;
+    int reads = 0;
+    int writes = 0;
+    int purges = 0;
+    DWORD purgeFlags = 0;
+    std::vector<DWORD> readSizes;
+    std::vector<std::uint8_t> written;
+
+    struct LineCall {
+        DWORD controlFlags, baudRate;
+        BYTE byteSize, parity, stopBits;
+    };
+    std::vector<LineCall> lineCalls;
+    std::vector<COMMTIMEOUTS> timeoutCalls;
+    // "line" and "timeouts" in call order.
+    std::vector<std::string> setupOrder;
+
+    std::vector<std::vector<std::uint8_t>> chunks;
+    std::size_t nextChunk = 0;
+    std::size_t chunkOffset = 0;
+};
+
+extern ScriptedLine scriptedLine;

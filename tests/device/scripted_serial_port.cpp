@@ -1,0 +1,93 @@
+// A stand-in for SerialPort, linked into the Modbus tests in place of the
+// real one: same class, but the bytes come from the scripted line.
+#include "device/serial_port.h"
+
+#include "scripted_line.h"
+
+#include <algorithm>
+#include <cstring>
+
+ScriptedLine scriptedLine;
+
+namespace {
+// Room for everything a test writes, reserved up front so that the stand-in
+// itself allocates nothing during an exchange.
+constexpr std::size_t WrittenCapacity = 4096;
+constexpr std::size_t CallCapacity = 256;
+} // namespace
+
+void ScriptedLine::Reset() {
+    *this = ScriptedLine{};
+    written.reserve(WrittenCapacity);
+    readSizes.reserve(CallCapacity);
+}
+
+void ScriptedLine::Arrive(std::initializer_list<std::uint8_t> bytes) {
+    chunks.emplace_back(bytes);
+}
+
+void ScriptedLine::Arrive(const std::vector<std::uint8_t>& bytes) { chunks.push_back(bytes); }
+
+void ScriptedLine::Silence() { chunks.emplace_back(); }
+
+int ScriptedLine::Pending() const {
+    int pending = 0;
+    for (std::size_t i = nextChunk; i < chunks.size(); ++i) {
+        pending += static_cast<int>(chunks[i].size());
+    }
+    return pending - static_cast<int>(nextChunk < chunks.size() ? chunkOffset : 0);
+}
+
+SerialPort::SerialPort() : handle(INVALID_HANDLE_VALUE) {}
+
+SerialPort::~SerialPort() { Close(); }
+
+bool SerialPort::Open(const char*) { return scriptedLine.open; }
+
+void SerialPort::Close() {}
+
+void SerialPort::SetLine(DWORD controlFlags, DWORD baudRate, BYTE byteSize, BYTE parity,
+                         BYTE stopBits) {
+    scriptedLine.lineCalls.push_back({controlFlags, baudRate, byteSize, parity, stopBits});
+    scriptedLine.setupOrder.push_back("line");
+}
+
+void SerialPort::SetTimeouts(const COMMTIMEOUTS& timeouts) {
+    scriptedLine.timeoutCalls.push_back(timeouts);
+    scriptedLine.setupOrder.push_back("timeouts");
+}
+
+DWORD SerialPort::Read(void* destination, DWORD count) {
+    ScriptedLine& line = scriptedLine;
+    ++line.reads;
+    line.readSizes.push_back(count);
+    if (!line.open || line.nextChunk >= line.chunks.size()) {
+        return 0;
+    }
+    const std::vector<std::uint8_t>& chunk = line.chunks[line.nextChunk];
+    const std::size_t taken = std::min<std::size_t>(count, chunk.size() - line.chunkOffset);
+    std::memcpy(destination, chunk.data() + line.chunkOffset, taken);
+    line.chunkOffset += taken;
+    if (line.chunkOffset == chunk.size()) {
+        ++line.nextChunk;
+        line.chunkOffset = 0;
+    }
+    return static_cast<DWORD>(taken);
+}
+
+DWORD SerialPort::Write(const void* source, DWORD count) {
+    ++scriptedLine.writes;
+    if (!scriptedLine.open) {
+        return 0;
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(source);
+    scriptedLine.written.insert(scriptedLine.written.end(), bytes, bytes + count);
+    return count;
+}
+
+void SerialPort::Purge(DWORD flags) {
+    ++scriptedLine.purges;
+    scriptedLine.purgeFlags = flags;
+    scriptedLine.nextChunk = scriptedLine.chunks.size();
+    scriptedLine.chunkOffset = 0;
+}
