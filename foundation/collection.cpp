@@ -11,7 +11,9 @@ constexpr int CollectionErrorBase = 212;
 
 } // namespace
 
-Collection::Collection(int limit, int delta) : delta(delta) { SetLimit(limit); }
+Collection::Collection(int limit, int delta) : delta(delta) {
+    SetLimit(limit);
+}
 
 Collection::~Collection() {
     FreeAll();
@@ -43,7 +45,9 @@ void Collection::InsertAt(int index, void* item) {
     ++count;
 }
 
-void Collection::Insert(void* item) { InsertAt(count, item); }
+void Collection::Insert(void* item) {
+    InsertAt(count, item);
+}
 
 int Collection::IndexOf(void* item) {
     for (int i = 0; i < count; ++i) {
@@ -60,7 +64,9 @@ void Collection::FreeItem(void* item) {
     }
 }
 
-void Collection::Error(int code) { RunError(CollectionErrorBase - code); }
+void Collection::Error(int code) {
+    RunError(CollectionErrorBase - code);
+}
 
 void Collection::FreeAll() {
     for (int i = 0; i < count; ++i) {

@@ -45,6 +45,10 @@ void SortedCollection::Insert(void* item) {
     }
 }
 
-void* SortedCollection::KeyOf(void* item) { return item; }
+void* SortedCollection::KeyOf(void* item) {
+    return item;
+}
 
-int SortedCollection::Compare(void*, void*) { AbstractCall(); }
+int SortedCollection::Compare(void*, void*) {
+    AbstractCall();
+}

@@ -22,4 +22,6 @@ int StringCollection::Compare(void* key1, void* key2) {
     return static_cast<int>(*left) - static_cast<int>(*right);
 }
 
-void StringCollection::FreeItem(void* item) { delete[] static_cast<char*>(item); }
+void StringCollection::FreeItem(void* item) {
+    delete[] static_cast<char*>(item);
+}

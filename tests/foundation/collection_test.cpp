@@ -7,15 +7,20 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
-void* Item(std::intptr_t value) { return reinterpret_cast<void*>(value); }
+void* Item(std::intptr_t value) {
+    return reinterpret_cast<void*>(value);
+}
 
-std::intptr_t Value(void* item) { return reinterpret_cast<std::intptr_t>(item); }
+std::intptr_t Value(void* item) {
+    return reinterpret_cast<std::intptr_t>(item);
+}
 
 // Holds plain numbers as items: it frees nothing, and its Error records the
 // code and comes back, so failures can be watched without ending the program.
@@ -75,6 +80,10 @@ struct GrowthCase {
     std::vector<int> expectedErrors;
 };
 
+std::ostream& operator<<(std::ostream& out, const GrowthCase& c) {
+    return out << "limit " << c.limit << " delta " << c.delta << " insertions " << c.insertions;
+}
+
 class CollectionGrowth : public testing::TestWithParam<GrowthCase> {};
 
 TEST_P(CollectionGrowth, GrowsByDeltaAndReportsOverflow) {
@@ -101,8 +110,12 @@ INSTANTIATE_TEST_SUITE_P(
                     GrowthCase{2, -1, 4, 2, 2, {CollectionOverflow, CollectionOverflow}},
                     GrowthCase{0, 0, 1, 0, 0, {CollectionOverflow}},
                     // The last step is cut to the cap, then nothing more fits.
-                    GrowthCase{MaxCollectionLimit - 3, 10, MaxCollectionLimit + 1,
-                               MaxCollectionLimit, MaxCollectionLimit, {CollectionOverflow}}));
+                    GrowthCase{MaxCollectionLimit - 3,
+                               10,
+                               MaxCollectionLimit + 1,
+                               MaxCollectionLimit,
+                               MaxCollectionLimit,
+                               {CollectionOverflow}}));
 
 // --- InsertAt ---------------------------------------------------------------
 
@@ -111,6 +124,10 @@ struct InsertAtCase {
     std::vector<std::intptr_t> expected;
     std::vector<int> expectedErrors;
 };
+
+std::ostream& operator<<(std::ostream& out, const InsertAtCase& c) {
+    return out << "InsertAt " << c.index;
+}
 
 class CollectionInsertAt : public testing::TestWithParam<InsertAtCase> {};
 
@@ -126,12 +143,13 @@ TEST_P(CollectionInsertAt, MovesTheTailUpOrLeavesAllUnchanged) {
     EXPECT_EQ(collection.Limit(), insert.expectedErrors.empty() ? 4 : 3);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, CollectionInsertAt,
-    testing::Values(InsertAtCase{0, {9, 1, 2, 3}, {}}, InsertAtCase{1, {1, 9, 2, 3}, {}},
-                    InsertAtCase{2, {1, 2, 9, 3}, {}}, InsertAtCase{3, {1, 2, 3, 9}, {}},
-                    InsertAtCase{4, {1, 2, 3}, {IndexOutOfRange}},
-                    InsertAtCase{-1, {1, 2, 3}, {IndexOutOfRange}}));
+INSTANTIATE_TEST_SUITE_P(Table, CollectionInsertAt,
+                         testing::Values(InsertAtCase{0, {9, 1, 2, 3}, {}},
+                                         InsertAtCase{1, {1, 9, 2, 3}, {}},
+                                         InsertAtCase{2, {1, 2, 9, 3}, {}},
+                                         InsertAtCase{3, {1, 2, 3, 9}, {}},
+                                         InsertAtCase{4, {1, 2, 3}, {IndexOutOfRange}},
+                                         InsertAtCase{-1, {1, 2, 3}, {IndexOutOfRange}}));
 
 // --- SetLimit -----------------------------------------------------------------
 
@@ -139,6 +157,10 @@ struct SetLimitCase {
     int requested;
     int expected;
 };
+
+std::ostream& operator<<(std::ostream& out, const SetLimitCase& c) {
+    return out << "SetLimit " << c.requested;
+}
 
 class CollectionSetLimit : public testing::TestWithParam<SetLimitCase> {};
 
@@ -156,8 +178,7 @@ INSTANTIATE_TEST_SUITE_P(Table, CollectionSetLimit,
                          testing::Values(SetLimitCase{3, 5}, SetLimitCase{0, 5},
                                          SetLimitCase{-7, 5}, SetLimitCase{5, 5},
                                          SetLimitCase{12, 12}, SetLimitCase{16380, 16380},
-                                         SetLimitCase{16381, 16380},
-                                         SetLimitCase{1000000, 16380}));
+                                         SetLimitCase{16381, 16380}, SetLimitCase{1000000, 16380}));
 
 TEST(CollectionConstructor, TakesTheLimitClampedToTheCap) {
     RecordingCollection huge(MaxCollectionLimit + 1, 5);
@@ -249,6 +270,14 @@ struct SearchCase {
     int index;
 };
 
+std::ostream& operator<<(std::ostream& out, const SearchCase& c) {
+    out << "keys";
+    for (int key : c.keys) {
+        out << ' ' << key;
+    }
+    return out << (c.duplicates ? " with" : " without") << " duplicates, search " << c.key;
+}
+
 class SortedSearch : public testing::TestWithParam<SearchCase> {};
 
 TEST_P(SortedSearch, GivesFoundAndIndex) {
@@ -269,20 +298,20 @@ TEST_P(SortedSearch, GivesFoundAndIndex) {
     EXPECT_EQ(index, search.index);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, SortedSearch,
-    testing::Values(SearchCase{{}, false, 5, false, 0}, SearchCase{{}, true, 5, false, 0},
-                    SearchCase{{10, 20, 30, 40}, false, 10, true, 0},
-                    SearchCase{{10, 20, 30, 40}, false, 20, true, 1},
-                    SearchCase{{10, 20, 30, 40}, false, 40, true, 3},
-                    SearchCase{{10, 20, 30, 40}, false, 25, false, 2},
-                    SearchCase{{10, 20, 30, 40}, false, 5, false, 0},
-                    SearchCase{{10, 20, 30, 40}, false, 45, false, 4},
-                    SearchCase{{10, 20, 20, 20, 30}, true, 20, true, 1},
-                    SearchCase{{20, 20, 20, 20}, true, 20, true, 0},
-                    SearchCase{{10, 20, 20, 20, 30}, true, 15, false, 1},
-                    SearchCase{{10, 20, 20, 20, 30}, true, 25, false, 4},
-                    SearchCase{{10, 20, 20, 20, 30}, true, 35, false, 5}));
+INSTANTIATE_TEST_SUITE_P(Table, SortedSearch,
+                         testing::Values(SearchCase{{}, false, 5, false, 0},
+                                         SearchCase{{}, true, 5, false, 0},
+                                         SearchCase{{10, 20, 30, 40}, false, 10, true, 0},
+                                         SearchCase{{10, 20, 30, 40}, false, 20, true, 1},
+                                         SearchCase{{10, 20, 30, 40}, false, 40, true, 3},
+                                         SearchCase{{10, 20, 30, 40}, false, 25, false, 2},
+                                         SearchCase{{10, 20, 30, 40}, false, 5, false, 0},
+                                         SearchCase{{10, 20, 30, 40}, false, 45, false, 4},
+                                         SearchCase{{10, 20, 20, 20, 30}, true, 20, true, 1},
+                                         SearchCase{{20, 20, 20, 20}, true, 20, true, 0},
+                                         SearchCase{{10, 20, 20, 20, 30}, true, 15, false, 1},
+                                         SearchCase{{10, 20, 20, 20, 30}, true, 25, false, 4},
+                                         SearchCase{{10, 20, 20, 20, 30}, true, 35, false, 5}));
 
 TEST(SortedSearchWithoutDuplicates, StopsAtTheFirstEqualKeyItMeets) {
     // A run of equal keys held while duplicates were allowed: once they are
@@ -363,6 +392,10 @@ struct CompareCase {
     int expected;
 };
 
+std::ostream& operator<<(std::ostream& out, const CompareCase& c) {
+    return out << '"' << c.left << "\" vs \"" << c.right << '"';
+}
+
 class StringCompare : public testing::TestWithParam<CompareCase> {};
 
 TEST_P(StringCompare, GivesTheDifferenceOfTheFirstUnequalUnsignedBytes) {
@@ -373,15 +406,13 @@ TEST_P(StringCompare, GivesTheDifferenceOfTheFirstUnequalUnsignedBytes) {
     EXPECT_EQ(names.Compare(left, right), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, StringCompare,
-                         testing::Values(CompareCase{"COM1", "COM1", 0}, CompareCase{"", "", 0},
-                                         CompareCase{"COM1", "COM10", -'0'},
-                                         CompareCase{"COM10", "COM1", '0'},
-                                         CompareCase{"COM10", "COM2", '1' - '2'},
-                                         CompareCase{"", "A", -'A'},
-                                         // Bytes above 127 sort after ASCII.
-                                         CompareCase{"\xe8", "z", 0xe8 - 'z'},
-                                         CompareCase{"a\xff", "a\x01", 0xff - 1}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, StringCompare,
+    testing::Values(CompareCase{"COM1", "COM1", 0}, CompareCase{"", "", 0},
+                    CompareCase{"COM1", "COM10", -'0'}, CompareCase{"COM10", "COM1", '0'},
+                    CompareCase{"COM10", "COM2", '1' - '2'}, CompareCase{"", "A", -'A'},
+                    // Bytes above 127 sort after ASCII.
+                    CompareCase{"\xe8", "z", 0xe8 - 'z'}, CompareCase{"a\xff", "a\x01", 0xff - 1}));
 
 TEST(StringCollectionOrder, SortsPortNamesByteWise) {
     StringCollection names(2, 2);
@@ -463,6 +494,10 @@ struct FatalCase {
     unsigned long number;
 };
 
+std::ostream& operator<<(std::ostream& out, const FatalCase& c) {
+    return out << c.child;
+}
+
 class CollectionFatal : public testing::TestWithParam<FatalCase> {};
 
 TEST_P(CollectionFatal, ShowsTheErrorBoxAndExitsWithTheNumber) {
@@ -475,12 +510,10 @@ TEST_P(CollectionFatal, ShowsTheErrorBoxAndExitsWithTheNumber) {
     EXPECT_EQ(outcome.boxText.substr(0, prefix.size()), prefix) << outcome.boxText;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, CollectionFatal,
-                         testing::Values(FatalCase{"InsertPastCount", 213},
-                                         FatalCase{"InsertBeforeStart", 213},
-                                         FatalCase{"AtPastCount", 213},
-                                         FatalCase{"OverflowWithoutDelta", 214},
-                                         FatalCase{"OverflowAtTheCap", 214},
-                                         FatalCase{"CompareLeftAbstract", 211}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, CollectionFatal,
+    testing::Values(FatalCase{"InsertPastCount", 213}, FatalCase{"InsertBeforeStart", 213},
+                    FatalCase{"AtPastCount", 213}, FatalCase{"OverflowWithoutDelta", 214},
+                    FatalCase{"OverflowAtTheCap", 214}, FatalCase{"CompareLeftAbstract", 211}));
 
 } // namespace
