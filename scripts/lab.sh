@@ -81,7 +81,7 @@ lab_unit() {
 
 # lab_port COMn PATH: the prefix opens PATH for \\.\COMn.
 lab_port() {
-  lab_port_regs+=("\"$1\"=\"${2//\//\\\\}\"")
+  lab_port_regs+=("\"$1\"=\"$2\"")
 }
 
 # Writes the port map into the prefix; the Wine server must be restarted
