@@ -10,7 +10,9 @@ constexpr int NormalShow = SW_SHOWNORMAL;
 constexpr std::int32_t CancelResult = IDCANCEL;
 } // namespace
 
-Application::Application(const char* name) : name(name) { currentApplication = this; }
+Application::Application(const char* name) : name(name) {
+    currentApplication = this;
+}
 
 // The main window is the close protocol's to destroy, not the application's.
 Application::~Application() = default;
@@ -23,11 +25,17 @@ void Application::StartInstance() {
     }
 }
 
-void Application::BuildMainWindow() { mainWindow = new Window(nullptr, name); }
+void Application::BuildMainWindow() {
+    mainWindow = new Window(nullptr, name);
+}
 
-bool Application::Idle() { return false; }
+bool Application::Idle() {
+    return false;
+}
 
-bool Application::MayQuit() { return mainWindow == nullptr || mainWindow->MayClose(); }
+bool Application::MayQuit() {
+    return mainWindow == nullptr || mainWindow->MayClose();
+}
 
 void Application::RunLoop() {
     if (mainWindow == nullptr) {
@@ -86,4 +94,6 @@ std::int32_t Application::RunModal(Dialog* dialog) {
     return result;
 }
 
-void Application::SetKeyboardWindow(WindowObject* window) { keyboardWindow = window; }
+void Application::SetKeyboardWindow(WindowObject* window) {
+    keyboardWindow = window;
+}

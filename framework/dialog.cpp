@@ -10,7 +10,9 @@ constexpr std::int32_t OkResult = IDOK;
 constexpr std::int32_t CancelResult = IDCANCEL;
 
 // The window system's integer-resource convention: an id has no high word.
-bool IsResourceId(const char* name) { return IS_INTRESOURCE(name); }
+bool IsResourceId(const char* name) {
+    return IS_INTRESOURCE(name);
+}
 
 char* CopyTemplateName(const char* name) {
     if (IsResourceId(name)) {
@@ -39,10 +41,14 @@ Dialog::~Dialog() {
     }
 }
 
-bool Dialog::HasNamedTemplate() const { return !IsResourceId(templateName); }
+bool Dialog::HasNamedTemplate() const {
+    return !IsResourceId(templateName);
+}
 
 // The dialog manager does its own default processing.
-void Dialog::DefaultProc(Message& msg) { msg.result = 0; }
+void Dialog::DefaultProc(Message& msg) {
+    msg.result = 0;
+}
 
 void Dialog::Dispatch(Message& msg) {
     if (msg.number == WM_INITDIALOG) {
@@ -70,11 +76,15 @@ bool Dialog::Create() {
     return handle != nullptr;
 }
 
-void Dialog::OnClose(Message& msg) { Cancel(msg); }
+void Dialog::OnClose(Message& msg) {
+    Cancel(msg);
+}
 
 // A dialog procedure answers whether it handled the message: 0 lets the
 // dialog manager give permission, 1 refuses.
-void Dialog::OnQueryEndSession(Message& msg) { msg.result = MayEnd() ? 0 : 1; }
+void Dialog::OnQueryEndSession(Message& msg) {
+    msg.result = MayEnd() ? 0 : 1;
+}
 
 // The result stays 1 so that the dialog manager sets the default focus.
 void Dialog::OnInitDialog(Message& msg) {

@@ -49,7 +49,7 @@ std::uint32_t ObjectProcPage32::WritePage(std::uint8_t* buffer, std::uint32_t pa
     constexpr std::size_t JumpSize = 5;
     Put(buffer + JumpOffset + 1, Rel32(pageAddress + JumpOffset + JumpSize, commonEntry));
     return WriteEntries<std::uint32_t, HeaderSize, EntrySize, EntryCount>(buffer, pageAddress,
-                                                                         PopOffset, freeHead);
+                                                                          PopOffset, freeHead);
 }
 
 std::uint64_t ObjectProcPage64::WritePage(std::uint8_t* buffer, std::uint64_t pageAddress,
@@ -60,7 +60,7 @@ std::uint64_t ObjectProcPage64::WritePage(std::uint8_t* buffer, std::uint64_t pa
     std::memcpy(buffer + JumpOffset, JumpRipIndirect, sizeof JumpRipIndirect);
     Put(buffer + StubAddressOffset, stub);
     return WriteEntries<std::uint64_t, HeaderSize, EntrySize, EntryCount>(buffer, pageAddress,
-                                                                         PopOffset, freeHead);
+                                                                          PopOffset, freeHead);
 }
 
 #if defined(_WIN64)
@@ -99,9 +99,8 @@ std::uintptr_t pageChain;
 std::uintptr_t WriteRealPage(std::uint8_t* page) {
     auto address = reinterpret_cast<std::uintptr_t>(page);
 #if defined(_WIN64)
-    return ObjectProcPage64::WritePage(page, address, pageChain,
-                                       reinterpret_cast<std::uintptr_t>(&ObjectProcStub),
-                                       freeEntryList);
+    return ObjectProcPage64::WritePage(
+        page, address, pageChain, reinterpret_cast<std::uintptr_t>(&ObjectProcStub), freeEntryList);
 #else
     return ObjectProcPage32::WritePage(page, address, pageChain,
                                        reinterpret_cast<std::uintptr_t>(&ObjectProcEntry),
@@ -145,7 +144,9 @@ void ReleaseObjectProc(WNDPROC entry) {
     freeEntryList = address;
 }
 
-const void* ObjectProcPageChain() { return reinterpret_cast<const void*>(pageChain); }
+const void* ObjectProcPageChain() {
+    return reinterpret_cast<const void*>(pageChain);
+}
 
 namespace {
 
@@ -175,8 +176,8 @@ extern "C" LRESULT ObjectProcEntry(void** cell, HWND handle, UINT number, WPARAM
     return Deliver(cell, handle, number, wParam, lParam);
 }
 #else
-LRESULT __attribute__((fastcall)) ObjectProcEntry(void** cell, void*, HWND handle, UINT number,
-                                                  WPARAM wParam, LPARAM lParam) {
+LRESULT __attribute__((fastcall))
+ObjectProcEntry(void** cell, void*, HWND handle, UINT number, WPARAM wParam, LPARAM lParam) {
     return Deliver(cell, handle, number, wParam, lParam);
 }
 #endif

@@ -53,9 +53,8 @@ constexpr std::uint8_t CallRel32 = EntryCallOpcode;
 // Writes a whole page into buffer as if it stood at pageAddress: the header,
 // then every entry in address order, each pushed on the free list right after
 // it is written. Answers the new free-list head (the page's last entry).
-std::uint32_t WritePage(std::uint8_t* buffer, std::uint32_t pageAddress,
-                        std::uint32_t previousPage, std::uint32_t commonEntry,
-                        std::uint32_t freeHead);
+std::uint32_t WritePage(std::uint8_t* buffer, std::uint32_t pageAddress, std::uint32_t previousPage,
+                        std::uint32_t commonEntry, std::uint32_t freeHead);
 } // namespace ObjectProcPage32
 
 // Page of the 64-bit build: previous page (8), pop r10 (2), jmp [rip+0] (6)
@@ -74,8 +73,8 @@ constexpr std::uint8_t PopR10[] = {0x41, 0x5A};
 constexpr std::uint8_t JumpRipIndirect[] = {0xFF, 0x25, 0x00, 0x00, 0x00, 0x00};
 constexpr std::uint8_t CallRel32 = EntryCallOpcode;
 
-std::uint64_t WritePage(std::uint8_t* buffer, std::uint64_t pageAddress,
-                        std::uint64_t previousPage, std::uint64_t stub, std::uint64_t freeHead);
+std::uint64_t WritePage(std::uint8_t* buffer, std::uint64_t pageAddress, std::uint64_t previousPage,
+                        std::uint64_t stub, std::uint64_t freeHead);
 } // namespace ObjectProcPage64
 
 #if defined(_WIN64)

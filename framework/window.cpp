@@ -35,7 +35,9 @@ Window::Window(WindowObject* parent, int itemId) : WindowObject(parent) {
     SetFlag(FlagFromResource);
 }
 
-Window::~Window() { delete[] title; }
+Window::~Window() {
+    delete[] title;
+}
 
 void Window::DefaultProc(Message& msg) {
     msg.result = CallWindowProcA(previousProc, msg.handle, msg.number, msg.wParam, msg.lParam);
@@ -64,7 +66,9 @@ void Window::Dispatch(Message& msg) {
     }
 }
 
-std::int32_t Window::GetId() { return static_cast<std::int32_t>(id); }
+std::int32_t Window::GetId() {
+    return static_cast<std::int32_t>(id);
+}
 
 void Window::FillClass(WNDCLASSA& record) {
     record.style = CS_HREDRAW | CS_VREDRAW;

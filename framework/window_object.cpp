@@ -14,10 +14,18 @@ constexpr const char* FrameworkClassName = "OwlWindow";
 
 const bool objectPtrMessageRegistered = (RegisterObjectPtrMessage(), true);
 
-int LowWord(WPARAM value) { return LOWORD(value); }
-int HighWord(WPARAM value) { return HIWORD(value); }
-int ControlId(HWND control) { return static_cast<int>(GetWindowLongPtrA(control, GWLP_ID)); }
-HWND ControlOf(const Message& msg) { return reinterpret_cast<HWND>(msg.lParam); }
+int LowWord(WPARAM value) {
+    return LOWORD(value);
+}
+int HighWord(WPARAM value) {
+    return HIWORD(value);
+}
+int ControlId(HWND control) {
+    return static_cast<int>(GetWindowLongPtrA(control, GWLP_ID));
+}
+HWND ControlOf(const Message& msg) {
+    return reinterpret_cast<HWND>(msg.lParam);
+}
 
 } // namespace
 
@@ -27,7 +35,9 @@ void RegisterObjectPtrMessage() {
     }
 }
 
-HINSTANCE ModuleInstance() { return GetModuleHandleA(nullptr); }
+HINSTANCE ModuleInstance() {
+    return GetModuleHandleA(nullptr);
+}
 
 WindowObject* ObjectOfHandle(HWND handle) {
     if (handle == nullptr) {
@@ -59,7 +69,9 @@ WindowObject::WindowObject(WindowObject* parent) : parent(parent) {
     objectProc = AllocateObjectProc(this);
 }
 
-void WindowObject::BeforeDispose() { DestroyHandle(); }
+void WindowObject::BeforeDispose() {
+    DestroyHandle();
+}
 
 // Windows go first (BeforeDispose has already destroyed them when the object
 // is disposed), then the child objects, then the object's own links.
@@ -75,7 +87,9 @@ WindowObject::~WindowObject() {
     ReleaseObjectProc(objectProc);
 }
 
-void WindowObject::DefaultProc(Message&) { AbstractCall(); }
+void WindowObject::DefaultProc(Message&) {
+    AbstractCall();
+}
 
 void WindowObject::DefaultCommand(Message& msg) {
     if (parent != nullptr) {
@@ -85,7 +99,9 @@ void WindowObject::DefaultCommand(Message& msg) {
     }
 }
 
-void WindowObject::DefaultChildCommand(Message& msg) { DefaultProc(msg); }
+void WindowObject::DefaultChildCommand(Message& msg) {
+    DefaultProc(msg);
+}
 
 void WindowObject::DefaultNotification(Message& msg) {
     if (parent != nullptr) {
@@ -130,15 +146,25 @@ void WindowObject::CommandById(Message& msg, int id) {
     }
 }
 
-void WindowObject::ChildCommand(Message& msg, int) { DefaultChildCommand(msg); }
+void WindowObject::ChildCommand(Message& msg, int) {
+    DefaultChildCommand(msg);
+}
 
-void WindowObject::Notification(Message& msg, int) { DefaultNotification(msg); }
+void WindowObject::Notification(Message& msg, int) {
+    DefaultNotification(msg);
+}
 
-std::int32_t WindowObject::GetId() { return -1; }
+std::int32_t WindowObject::GetId() {
+    return -1;
+}
 
-const char* WindowObject::ClassName() { return FrameworkClassName; }
+const char* WindowObject::ClassName() {
+    return FrameworkClassName;
+}
 
-void WindowObject::FillClass(WNDCLASSA&) { AbstractCall(); }
+void WindowObject::FillClass(WNDCLASSA&) {
+    AbstractCall();
+}
 
 // The first object of a class name registers the class for the process.
 bool WindowObject::EnsureClass() {
@@ -150,9 +176,13 @@ bool WindowObject::EnsureClass() {
     return RegisterClassA(&record) != 0;
 }
 
-bool WindowObject::Create() { AbstractCall(); }
+bool WindowObject::Create() {
+    AbstractCall();
+}
 
-std::size_t WindowObject::Exchange(void*, ExchangeDirection) { return 0; }
+std::size_t WindowObject::Exchange(void*, ExchangeDirection) {
+    return 0;
+}
 
 // Stops at the first child without a window; the buffer is then not read.
 void WindowObject::AfterCreate() {
@@ -194,9 +224,13 @@ void WindowObject::OnCommand(Message& msg) {
     }
 }
 
-void WindowObject::OnHScroll(Message& msg) { RouteScroll(msg); }
+void WindowObject::OnHScroll(Message& msg) {
+    RouteScroll(msg);
+}
 
-void WindowObject::OnVScroll(Message& msg) { RouteScroll(msg); }
+void WindowObject::OnVScroll(Message& msg) {
+    RouteScroll(msg);
+}
 
 // A scroll bar of the window itself gets default processing; a scroll-bar
 // control is handled like a control's command.
@@ -213,7 +247,9 @@ void WindowObject::RouteScroll(Message& msg) {
     }
 }
 
-void WindowObject::OnClose(Message&) { CloseWindow(); }
+void WindowObject::OnClose(Message&) {
+    CloseWindow();
+}
 
 void WindowObject::OnDestroy(Message& msg) {
     if (IsMainWindow()) {
@@ -222,7 +258,9 @@ void WindowObject::OnDestroy(Message& msg) {
     DefaultProc(msg);
 }
 
-void WindowObject::OnQueryEndSession(Message& msg) { msg.result = MayEnd() ? 1 : 0; }
+void WindowObject::OnQueryEndSession(Message& msg) {
+    msg.result = MayEnd() ? 1 : 0;
+}
 
 void WindowObject::OnExitCommand(Message& msg) {
     if (IsMainWindow()) {
@@ -232,9 +270,13 @@ void WindowObject::OnExitCommand(Message& msg) {
     }
 }
 
-void WindowObject::SetFlag(std::uint32_t bits) { flags |= bits; }
+void WindowObject::SetFlag(std::uint32_t bits) {
+    flags |= bits;
+}
 
-bool WindowObject::HasFlag(std::uint32_t bits) const { return (flags & bits) == bits; }
+bool WindowObject::HasFlag(std::uint32_t bits) const {
+    return (flags & bits) == bits;
+}
 
 void WindowObject::Show(int cmdShow) {
     if (handle != nullptr) {

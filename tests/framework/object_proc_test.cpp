@@ -28,14 +28,15 @@ TEST(ObjectProcPage32, HeaderChainsThePreviousPageAndJumpsToTheCommonEntry) {
     EXPECT_EQ(Read<std::uint32_t>(&page[0]), PreviousPage32);
     EXPECT_EQ(page[4], 0x59); // pop ecx
     EXPECT_EQ(page[5], 0xE9); // jmp rel32
-    EXPECT_EQ(Read<std::int32_t>(&page[6]), static_cast<std::int32_t>(CommonEntry32 - (Page32 + 10)));
+    EXPECT_EQ(Read<std::int32_t>(&page[6]),
+              static_cast<std::int32_t>(CommonEntry32 - (Page32 + 10)));
 }
 
 TEST(ObjectProcPage32, EveryEntryCallsThePopAndLinksTheFreeList) {
     ASSERT_EQ(ObjectProcPage32::EntryCount, 454u);
     std::vector<std::uint8_t> page(ObjectProcPageSize, 0xCC);
-    std::uint32_t head =
-        ObjectProcPage32::WritePage(page.data(), Page32, PreviousPage32, CommonEntry32, OldFreeHead32);
+    std::uint32_t head = ObjectProcPage32::WritePage(page.data(), Page32, PreviousPage32,
+                                                     CommonEntry32, OldFreeHead32);
     std::uint32_t expectedCell = OldFreeHead32;
     for (std::uint32_t k = 0; k < 454; ++k) {
         std::uint32_t offset = 10 + 9 * k;

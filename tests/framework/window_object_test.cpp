@@ -38,7 +38,8 @@ protected:
 };
 
 TEST_F(ChildRing, KeepsConstructionOrder) {
-    EXPECT_EQ(Children(*parent), (std::vector<WindowObject*>{children[0], children[1], children[2]}));
+    EXPECT_EQ(Children(*parent),
+              (std::vector<WindowObject*>{children[0], children[1], children[2]}));
     EXPECT_EQ(parent->lastChild, children[2]);
     EXPECT_EQ(children[2]->nextSibling, children[0]);
 }
@@ -60,7 +61,8 @@ TEST_F(ChildRing, RemovingAnObjectThatIsNotAChildChangesNothing) {
     parent->RemoveChild(stranger);
     parent->RemoveChild(nullptr);
     parent->AddChild(nullptr);
-    EXPECT_EQ(Children(*parent), (std::vector<WindowObject*>{children[0], children[1], children[2]}));
+    EXPECT_EQ(Children(*parent),
+              (std::vector<WindowObject*>{children[0], children[1], children[2]}));
     stranger->Dispose();
 }
 
@@ -82,7 +84,8 @@ TEST_F(ChildRing, ForEachChildMayDisposeTheChildItIsGiven) {
 }
 
 TEST_F(ChildRing, FirstChildThatFindsTheFirstMatchOrNull) {
-    EXPECT_EQ(parent->FirstChildThat([&](WindowObject* c) { return c != children[0]; }), children[1]);
+    EXPECT_EQ(parent->FirstChildThat([&](WindowObject* c) { return c != children[0]; }),
+              children[1]);
     EXPECT_EQ(parent->FirstChildThat([](WindowObject*) { return false; }), nullptr);
 }
 
@@ -176,7 +179,8 @@ struct UncreatableChild : Window {
 };
 
 struct CountingChild : Window {
-    CountingChild(WindowObject* parent, int* exchanges) : Window(parent, "child"), exchanges(exchanges) {
+    CountingChild(WindowObject* parent, int* exchanges)
+        : Window(parent, "child"), exchanges(exchanges) {
         SetFlag(FlagTransfer);
     }
     std::size_t Exchange(void*, ExchangeDirection direction) override {
