@@ -20,9 +20,41 @@ struct StyleCase {
 
 void PrintTo(const StyleCase& c, std::ostream* out) { *out << c.name; }
 
+// What CreateWindowExA was given, seen by a CBT hook as the window is made.
+struct CreationSeen {
+    std::string className;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    int x = 0, y = 0, width = 0, height = 0;
+    HMENU menu = nullptr;
+    int windows = 0;
+};
+CreationSeen seen;
+
+LRESULT CALLBACK CreationSpy(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && seen.windows++ == 0) {
+        const CREATESTRUCTA& cs = *reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        seen.className = HIWORD(reinterpret_cast<UINT_PTR>(cs.lpszClass)) != 0 ? cs.lpszClass : "";
+        seen.style = static_cast<DWORD>(cs.style);
+        seen.exStyle = cs.dwExStyle;
+        seen.x = cs.x;
+        seen.y = cs.y;
+        seen.width = cs.cx;
+        seen.height = cs.cy;
+        seen.menu = cs.hMenu;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The system classes keep the scroll bars in their own hands (a list hides
+// its bar while the items fit; a combo box hands it to its drop-down list),
+// and a combo box draws its own edge instead of WS_EX_CLIENTEDGE.
+constexpr DWORD SystemOwnedStyle = WS_VSCROLL | WS_HSCROLL;
+constexpr DWORD SystemOwnedExStyle = WS_EX_CLIENTEDGE;
+
 class ControlStyles : public ControlTest, public testing::WithParamInterface<StyleCase> {};
 
-TEST_P(ControlStyles, AreTheCreatedWindowsOwn) {
+TEST_P(ControlStyles, AreWhatTheWindowIsCreatedWith) {
     const StyleCase& c = GetParam();
     Window* control = c.make(parent);
     EXPECT_EQ(control->style, c.style);
@@ -33,10 +65,26 @@ TEST_P(ControlStyles, AreTheCreatedWindowsOwn) {
     EXPECT_EQ(control->id, 42u);
     EXPECT_FALSE(control->HasFlag(FlagTransfer));
 
-    ASSERT_TRUE(control->Create());
+    seen = CreationSeen{};
+    HHOOK hook = SetWindowsHookExA(WH_CBT, CreationSpy, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const bool created = control->Create();
+    UnhookWindowsHookEx(hook);
+    ASSERT_TRUE(created);
+    EXPECT_EQ(seen.className, c.className);
+    EXPECT_EQ(seen.style, c.style);
+    EXPECT_EQ(seen.exStyle, c.exStyle);
+    EXPECT_EQ(seen.x, 5);
+    EXPECT_EQ(seen.y, 6);
+    EXPECT_EQ(seen.width, 80);
+    EXPECT_EQ(seen.height, 60);
+    EXPECT_EQ(seen.menu, reinterpret_cast<HMENU>(static_cast<INT_PTR>(42)));
+
     EXPECT_EQ(ObjectOfHandle(control->handle), control);
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(control->handle, GWL_STYLE)), c.style);
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(control->handle, GWL_EXSTYLE)), c.exStyle);
+    const auto liveStyle = static_cast<DWORD>(GetWindowLongPtrA(control->handle, GWL_STYLE));
+    const auto liveExStyle = static_cast<DWORD>(GetWindowLongPtrA(control->handle, GWL_EXSTYLE));
+    EXPECT_EQ(liveStyle & ~SystemOwnedStyle, c.style & ~SystemOwnedStyle) << std::hex << liveStyle;
+    EXPECT_EQ(liveExStyle & ~SystemOwnedExStyle, c.exStyle & ~SystemOwnedExStyle);
     EXPECT_EQ(GetDlgCtrlID(control->handle), 42);
     EXPECT_EQ(GetParent(control->handle), parent->handle);
     char className[32] = {};
@@ -48,20 +96,20 @@ INSTANTIATE_TEST_SUITE_P(
     Table, ControlStyles,
     testing::Values(
         StyleCase{"GroupBox",
-                  [](WindowObject* p) { return new GroupBox(p, "group", 5, 6, 100, 50, 42); },
+                  [](WindowObject* p) { return new GroupBox(p, "group", 5, 6, 80, 60, 42); },
                   "Button", 0x50020007, 0},
         StyleCase{"PushButton",
-                  [](WindowObject* p) { return new PushButton(p, "push", 5, 6, 80, 24, 42); },
+                  [](WindowObject* p) { return new PushButton(p, "push", 5, 6, 80, 60, 42); },
                   "Button", 0x50030000, 0},
         StyleCase{"CheckBox",
-                  [](WindowObject* p) { return new CheckBox(p, "check", 5, 6, 80, 24, 42); },
+                  [](WindowObject* p) { return new CheckBox(p, "check", 5, 6, 80, 60, 42); },
                   "Button", 0x50030003, 0},
         StyleCase{"StaticText",
-                  [](WindowObject* p) { return new StaticText(p, "label", 5, 6, 80, 20, 42, 0); },
+                  [](WindowObject* p) { return new StaticText(p, "label", 5, 6, 80, 60, 42, 0); },
                   "Static", 0x50020000, 0},
         StyleCase{"EditBoxSingleLine",
                   [](WindowObject* p) {
-                      return new EditBox(p, "edit", 5, 6, 80, 20, 42, 16, false);
+                      return new EditBox(p, "edit", 5, 6, 80, 60, 42, 16, false);
                   },
                   "Edit", 0x50030080, WS_EX_CLIENTEDGE},
         StyleCase{"EditBoxMultiLine",
@@ -73,10 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
                   [](WindowObject* p) { return new ListBox(p, 5, 6, 80, 60, 42); }, "Listbox",
                   0x50230003, WS_EX_CLIENTEDGE},
         StyleCase{"ComboBoxDropDownList",
-                  [](WindowObject* p) { return new ComboBox(p, 5, 6, 80, 120, 42, 8, false); },
+                  [](WindowObject* p) { return new ComboBox(p, 5, 6, 80, 60, 42, 8, false); },
                   "Combobox", 0x50230103, WS_EX_CLIENTEDGE},
         StyleCase{"ComboBoxEditable",
-                  [](WindowObject* p) { return new ComboBox(p, 5, 6, 80, 120, 42, 8, true); },
+                  [](WindowObject* p) { return new ComboBox(p, 5, 6, 80, 60, 42, 8, true); },
                   "Combobox", 0x50230142, WS_EX_CLIENTEDGE}),
     [](const testing::TestParamInfo<StyleCase>& info) { return info.param.name; });
 
@@ -449,17 +497,29 @@ INSTANTIATE_TEST_SUITE_P(Table, TypingLimits,
 // Logs which of the six edit slots a command reached, then does their work.
 struct SlotSpy : EditBox {
     SlotSpy(WindowObject* parent) : EditBox(parent, "", 0, 0, 120, 20, 1, 0, false) {}
-    void CutText(Message& msg) override { Log("CutText", msg, &EditBox::CutText); }
-    void CopyText(Message& msg) override { Log("CopyText", msg, &EditBox::CopyText); }
-    void PasteText(Message& msg) override { Log("PasteText", msg, &EditBox::PasteText); }
-    void DeleteSelection(Message& msg) override {
-        Log("DeleteSelection", msg, &EditBox::DeleteSelection);
+    void CutText(Message& msg) override {
+        slots.push_back("CutText");
+        EditBox::CutText(msg);
     }
-    void ClearText(Message& msg) override { Log("ClearText", msg, &EditBox::ClearText); }
-    void UndoEdit(Message& msg) override { Log("UndoEdit", msg, &EditBox::UndoEdit); }
-    void Log(const char* slot, Message& msg, void (EditBox::*base)(Message&)) {
-        slots.push_back(slot);
-        (this->*base)(msg);
+    void CopyText(Message& msg) override {
+        slots.push_back("CopyText");
+        EditBox::CopyText(msg);
+    }
+    void PasteText(Message& msg) override {
+        slots.push_back("PasteText");
+        EditBox::PasteText(msg);
+    }
+    void DeleteSelection(Message& msg) override {
+        slots.push_back("DeleteSelection");
+        EditBox::DeleteSelection(msg);
+    }
+    void ClearText(Message& msg) override {
+        slots.push_back("ClearText");
+        EditBox::ClearText(msg);
+    }
+    void UndoEdit(Message& msg) override {
+        slots.push_back("UndoEdit");
+        EditBox::UndoEdit(msg);
     }
     std::vector<std::string> slots;
 };
