@@ -30,7 +30,9 @@ ComboBox::ComboBox(WindowObject* parent, int itemId, std::int32_t textLength)
     this->textLength = textLength;
 }
 
-const char* ComboBox::ClassName() { return "Combobox"; }
+const char* ComboBox::ClassName() {
+    return "Combobox";
+}
 
 // The list is filled from the record's collection; only the text goes back.
 std::size_t ComboBox::Exchange(void* buffer, ExchangeDirection direction) {

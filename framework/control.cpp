@@ -19,10 +19,16 @@ Control::Control(WindowObject* parent, const char* text, int x, int y, int width
 
 Control::Control(WindowObject* parent, int itemId) : Window(parent, itemId) {}
 
-const char* Control::ClassName() { AbstractCall(); }
+const char* Control::ClassName() {
+    AbstractCall();
+}
 
 // System classes need no registration.
-bool Control::EnsureClass() { return true; }
+bool Control::EnsureClass() {
+    return true;
+}
 
 // The system class paints the control; no BeginPaint of ours gets in the way.
-void Control::OnPaint(Message& msg) { DefaultProc(msg); }
+void Control::OnPaint(Message& msg) {
+    DefaultProc(msg);
+}

@@ -40,7 +40,9 @@ void EditBox::CommandById(Message& msg, int id) {
     }
 }
 
-const char* EditBox::ClassName() { return "Edit"; }
+const char* EditBox::ClassName() {
+    return "Edit";
+}
 
 // The limit leaves room for the terminating zero of the transfer record.
 void EditBox::AfterCreate() {
@@ -50,15 +52,37 @@ void EditBox::AfterCreate() {
     }
 }
 
-void EditBox::CutText(Message&) { Cut(); }
-void EditBox::CopyText(Message&) { Copy(); }
-void EditBox::PasteText(Message&) { Paste(); }
-void EditBox::DeleteSelection(Message&) { DeleteSelected(); }
-void EditBox::ClearText(Message&) { Clear(); }
-void EditBox::UndoEdit(Message&) { Undo(); }
+void EditBox::CutText(Message&) {
+    Cut();
+}
+void EditBox::CopyText(Message&) {
+    Copy();
+}
+void EditBox::PasteText(Message&) {
+    Paste();
+}
+void EditBox::DeleteSelection(Message&) {
+    DeleteSelected();
+}
+void EditBox::ClearText(Message&) {
+    Clear();
+}
+void EditBox::UndoEdit(Message&) {
+    Undo();
+}
 
-void EditBox::Cut() { SendMessageA(handle, WM_CUT, 0, 0); }
-void EditBox::Copy() { SendMessageA(handle, WM_COPY, 0, 0); }
-void EditBox::Paste() { SendMessageA(handle, WM_PASTE, 0, 0); }
-void EditBox::DeleteSelected() { SendMessageA(handle, WM_CLEAR, 0, 0); }
-void EditBox::Undo() { SendMessageA(handle, WM_UNDO, 0, 0); }
+void EditBox::Cut() {
+    SendMessageA(handle, WM_CUT, 0, 0);
+}
+void EditBox::Copy() {
+    SendMessageA(handle, WM_COPY, 0, 0);
+}
+void EditBox::Paste() {
+    SendMessageA(handle, WM_PASTE, 0, 0);
+}
+void EditBox::DeleteSelected() {
+    SendMessageA(handle, WM_CLEAR, 0, 0);
+}
+void EditBox::Undo() {
+    SendMessageA(handle, WM_UNDO, 0, 0);
+}

@@ -10,4 +10,6 @@ GroupBox::GroupBox(WindowObject* parent, const char* text, int x, int y, int wid
     style = GroupBoxStyle;
 }
 
-const char* GroupBox::ClassName() { return "Button"; }
+const char* GroupBox::ClassName() {
+    return "Button";
+}

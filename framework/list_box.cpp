@@ -22,7 +22,9 @@ constexpr std::array<UINT, ListOperationCount> ListBoxMessages{
     LB_GETCURSEL, LB_SETCURSEL,    LB_GETITEMDATA,  LB_SETITEMDATA,
 };
 
-LPARAM TextParam(const char* text) { return reinterpret_cast<LPARAM>(text); }
+LPARAM TextParam(const char* text) {
+    return reinterpret_cast<LPARAM>(text);
+}
 
 } // namespace
 
@@ -49,7 +51,9 @@ ListBox::ListBox(WindowObject* parent, int itemId) : Control(parent, itemId) {
     SetFlag(FlagTransfer);
 }
 
-const char* ListBox::ClassName() { return "Listbox"; }
+const char* ListBox::ClassName() {
+    return "Listbox";
+}
 
 // Transfers the items into the list and the selection both ways; the items
 // are never read back. Records follow each other unaligned in the buffer,
@@ -82,7 +86,9 @@ int ListBox::InsertString(const char* text, int index) {
     return SendList(ListOperation::InsertString, static_cast<WPARAM>(index), TextParam(text));
 }
 
-void ListBox::ClearList() { SendList(ListOperation::ResetContent, 0, 0); }
+void ListBox::ClearList() {
+    SendList(ListOperation::ResetContent, 0, 0);
+}
 
 int ListBox::GetString(char* buffer, int index) {
     return SendList(ListOperation::GetText, static_cast<WPARAM>(index),
@@ -94,11 +100,12 @@ int ListBox::GetStringLength(int index) {
 }
 
 int ListBox::SelectString(const char* text, int startIndex) {
-    return SendList(ListOperation::SelectString, static_cast<WPARAM>(startIndex),
-                    TextParam(text));
+    return SendList(ListOperation::SelectString, static_cast<WPARAM>(startIndex), TextParam(text));
 }
 
-int ListBox::GetSelIndex() { return SendList(ListOperation::GetCurSel, 0, 0); }
+int ListBox::GetSelIndex() {
+    return SendList(ListOperation::GetCurSel, 0, 0);
+}
 
 int ListBox::SetSelIndex(int index) {
     return SendList(ListOperation::SetCurSel, static_cast<WPARAM>(index), 0);

@@ -4,14 +4,16 @@ namespace {
 constexpr DWORD StaticTextStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
 } // namespace
 
-StaticText::StaticText(WindowObject* parent, const char* text, int x, int y, int width,
-                       int height, int id, std::int32_t textLength)
+StaticText::StaticText(WindowObject* parent, const char* text, int x, int y, int width, int height,
+                       int id, std::int32_t textLength)
     : Control(parent, text, x, y, width, height, id) {
     style = StaticTextStyle;
     this->textLength = textLength;
 }
 
-const char* StaticText::ClassName() { return "Static"; }
+const char* StaticText::ClassName() {
+    return "Static";
+}
 
 std::size_t StaticText::Exchange(void* buffer, ExchangeDirection direction) {
     if (direction == ToBuffer) {
@@ -26,6 +28,10 @@ int StaticText::GetText(char* buffer, int maxCount) {
     return GetWindowTextA(handle, buffer, maxCount);
 }
 
-void StaticText::SetText(const char* text) { SetWindowTextA(handle, text); }
+void StaticText::SetText(const char* text) {
+    SetWindowTextA(handle, text);
+}
 
-void StaticText::Clear() { SetText(""); }
+void StaticText::Clear() {
+    SetText("");
+}

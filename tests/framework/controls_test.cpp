@@ -18,7 +18,9 @@ struct StyleCase {
     DWORD exStyle;
 };
 
-void PrintTo(const StyleCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const StyleCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 // What CreateWindowExA was given, seen by a CBT hook as the window is made.
 struct CreationSeen {
@@ -107,19 +109,16 @@ INSTANTIATE_TEST_SUITE_P(
         StyleCase{"StaticText",
                   [](WindowObject* p) { return new StaticText(p, "label", 5, 6, 80, 60, 42, 0); },
                   "Static", 0x50020000, 0},
-        StyleCase{"EditBoxSingleLine",
-                  [](WindowObject* p) {
-                      return new EditBox(p, "edit", 5, 6, 80, 60, 42, 16, false);
-                  },
-                  "Edit", 0x50030080, WS_EX_CLIENTEDGE},
-        StyleCase{"EditBoxMultiLine",
-                  [](WindowObject* p) {
-                      return new EditBox(p, "edit", 5, 6, 80, 60, 42, 16, true);
-                  },
-                  "Edit", 0x50331004, WS_EX_CLIENTEDGE},
-        StyleCase{"ListBox",
-                  [](WindowObject* p) { return new ListBox(p, 5, 6, 80, 60, 42); }, "Listbox",
-                  0x50230003, WS_EX_CLIENTEDGE},
+        StyleCase{
+            "EditBoxSingleLine",
+            [](WindowObject* p) { return new EditBox(p, "edit", 5, 6, 80, 60, 42, 16, false); },
+            "Edit", 0x50030080, WS_EX_CLIENTEDGE},
+        StyleCase{
+            "EditBoxMultiLine",
+            [](WindowObject* p) { return new EditBox(p, "edit", 5, 6, 80, 60, 42, 16, true); },
+            "Edit", 0x50331004, WS_EX_CLIENTEDGE},
+        StyleCase{"ListBox", [](WindowObject* p) { return new ListBox(p, 5, 6, 80, 60, 42); },
+                  "Listbox", 0x50230003, WS_EX_CLIENTEDGE},
         StyleCase{"ComboBoxDropDownList",
                   [](WindowObject* p) { return new ComboBox(p, 5, 6, 80, 60, 42, 8, false); },
                   "Combobox", 0x50230103, WS_EX_CLIENTEDGE},
@@ -228,7 +227,9 @@ struct SizeCase {
     std::size_t size;
 };
 
-void PrintTo(const SizeCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const SizeCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 // What a size query must leave alone: the window text, the check state and
 // the list's items and selection.
@@ -273,21 +274,20 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         SizeCase{"CheckBox", [](WindowObject* p) { return new CheckBox(p, "c", 0, 0, 80, 20, 1); },
                  4},
-        SizeCase{"StaticText",
-                 [](WindowObject* p) { return new StaticText(p, "s", 0, 0, 80, 20, 1, TextLength); },
-                 TextLength},
-        SizeCase{"EditBox",
-                 [](WindowObject* p) {
-                     return new EditBox(p, "e", 0, 0, 80, 20, 1, TextLength, false);
-                 },
-                 TextLength},
+        SizeCase{
+            "StaticText",
+            [](WindowObject* p) { return new StaticText(p, "s", 0, 0, 80, 20, 1, TextLength); },
+            TextLength},
+        SizeCase{
+            "EditBox",
+            [](WindowObject* p) { return new EditBox(p, "e", 0, 0, 80, 20, 1, TextLength, false); },
+            TextLength},
         SizeCase{"ListBox", [](WindowObject* p) { return new ListBox(p, 0, 0, 80, 60, 1); },
                  2 * PointerSize},
-        SizeCase{"ComboBox",
-                 [](WindowObject* p) {
-                     return new ComboBox(p, 0, 0, 80, 120, 1, TextLength, true);
-                 },
-                 TextLength + PointerSize},
+        SizeCase{
+            "ComboBox",
+            [](WindowObject* p) { return new ComboBox(p, 0, 0, 80, 120, 1, TextLength, true); },
+            TextLength + PointerSize},
         SizeCase{"GroupBox", [](WindowObject* p) { return new GroupBox(p, "g", 0, 0, 80, 20, 1); },
                  0},
         SizeCase{"PushButton",
@@ -382,8 +382,9 @@ TEST(ExchangeData, WalksTheControlsRecordsBackToBack) {
     auto* group = new GroupBox(window, "g", 0, 60, 80, 20, 3);
     auto* combo = new ComboBox(window, 0, 90, 80, 120, 4, ComboLength, true);
     auto* list = new ListBox(window, 100, 0, 80, 80, 5);
-    for (WindowObject* child : {static_cast<WindowObject*>(check), static_cast<WindowObject*>(edit),
-                                static_cast<WindowObject*>(combo), static_cast<WindowObject*>(list)}) {
+    for (WindowObject* child :
+         {static_cast<WindowObject*>(check), static_cast<WindowObject*>(edit),
+          static_cast<WindowObject*>(combo), static_cast<WindowObject*>(list)}) {
         child->SetFlag(FlagTransfer);
     }
     window->transferBuffer = buffer.data();
@@ -433,7 +434,9 @@ struct LimitCase {
     std::int32_t textLength;
 };
 
-void PrintTo(const LimitCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const LimitCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class TypingLimits : public ControlTest, public testing::WithParamInterface<LimitCase> {
 protected:
@@ -441,16 +444,16 @@ protected:
     HWND MakeField(std::vector<WPARAM>& limits) {
         const LimitCase& c = GetParam();
         if (c.combo) {
-            auto* combo = Created(
-                new LimitSpy<ComboBox>(parent, 0, 0, 120, 120, 1, c.textLength, true));
+            auto* combo =
+                Created(new LimitSpy<ComboBox>(parent, 0, 0, 120, 120, 1, c.textLength, true));
             limits = combo->limits;
             COMBOBOXINFO info{};
             info.cbSize = sizeof info;
             EXPECT_TRUE(GetComboBoxInfo(combo->handle, &info));
             return info.hwndItem;
         }
-        auto* edit = Created(new LimitSpy<EditBox>(parent, "", 0, 0, 120, 20, 1, c.textLength,
-                                                   false));
+        auto* edit =
+            Created(new LimitSpy<EditBox>(parent, "", 0, 0, 120, 20, 1, c.textLength, false));
         limits = edit->limits;
         return edit->handle;
     }
@@ -485,14 +488,11 @@ TEST_P(TypingLimits, FollowTheTextLength) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, TypingLimits,
-                         testing::Values(LimitCase{"EditNoLimit", false, 0},
-                                         LimitCase{"Edit16", false, 16},
-                                         LimitCase{"ComboNoLimit", true, 0},
-                                         LimitCase{"Combo16", true, 16}),
-                         [](const testing::TestParamInfo<LimitCase>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Table, TypingLimits,
+    testing::Values(LimitCase{"EditNoLimit", false, 0}, LimitCase{"Edit16", false, 16},
+                    LimitCase{"ComboNoLimit", true, 0}, LimitCase{"Combo16", true, 16}),
+    [](const testing::TestParamInfo<LimitCase>& info) { return info.param.name; });
 
 // Logs which of the six edit slots a command reached, then does their work.
 struct SlotSpy : EditBox {
@@ -567,7 +567,9 @@ struct EditCommandCase {
     const char* clipboardAfter;
 };
 
-void PrintTo(const EditCommandCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const EditCommandCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class EditCommands : public ControlTest, public testing::WithParamInterface<EditCommandCase> {};
 
@@ -587,8 +589,7 @@ INSTANTIATE_TEST_SUITE_P(Table, EditCommands,
                          testing::Values(EditCommandCase{"Cut", 0xFF00, "abfgh", "cde"},
                                          EditCommandCase{"Copy", 0xFF01, "abcdefgh", "cde"},
                                          EditCommandCase{"Paste", 0xFF02, "abXYfgh", "XY"},
-                                         EditCommandCase{"DeleteSelection", 0xFF03, "abfgh",
-                                                         "XY"},
+                                         EditCommandCase{"DeleteSelection", 0xFF03, "abfgh", "XY"},
                                          EditCommandCase{"ClearText", 0xFF04, "", "XY"}),
                          [](const testing::TestParamInfo<EditCommandCase>& info) {
                              return info.param.name;
