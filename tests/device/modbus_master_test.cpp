@@ -1,5 +1,6 @@
 #include "device/modbus_master.h"
 
+#include "modbus_frames.h"
 #include "scripted_line.h"
 
 #include <gtest/gtest.h>
@@ -28,55 +29,10 @@ extern "C" void* __wrap_calloc(std::size_t count, std::size_t size) {
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace ModbusFrames;
 
 constexpr std::uint16_t Untouched = 0xBEEF;
 constexpr DWORD PurgeBoth = PURGE_TXCLEAR | PURGE_RXCLEAR;
-
-// Table-driven CRC, built differently from the master's bitwise loop so that
-// the two check each other (the worked frames pin both down).
-std::uint16_t Crc(const Bytes& bytes) {
-    static std::uint16_t table[256];
-    static bool built = false;
-    if (!built) {
-        for (int n = 0; n < 256; ++n) {
-            std::uint16_t value = static_cast<std::uint16_t>(n);
-            for (int bit = 0; bit < 8; ++bit) {
-                value = (value & 1) ? (value >> 1) ^ 0xA001 : value >> 1;
-            }
-            table[n] = value;
-        }
-        built = true;
-    }
-    std::uint16_t crc = 0xFFFF;
-    for (std::uint8_t byte : bytes) {
-        crc = (crc >> 8) ^ table[(crc ^ byte) & 0xFF];
-    }
-    return crc;
-}
-
-Bytes WithCrc(Bytes bytes) {
-    const std::uint16_t crc = Crc(bytes);
-    bytes.push_back(crc & 0xFF);
-    bytes.push_back(crc >> 8);
-    return bytes;
-}
-
-Bytes WithBadCrc(Bytes bytes) {
-    bytes = WithCrc(bytes);
-    bytes.back() ^= 0x01;
-    return bytes;
-}
-
-std::string Hex(const Bytes& bytes) {
-    std::string text;
-    char part[4];
-    for (std::uint8_t byte : bytes) {
-        std::snprintf(part, sizeof part, "%02X ", byte);
-        text += part;
-    }
-    return text;
-}
 
 enum class Operation { ReadHolding, ReadInput, Write };
 
