@@ -1,0 +1,204 @@
+// Figures of the real zorconfig.exe, driven from outside:
+//
+//   zorconfig_bench connect EXE PORT [RUNS]   time from choosing PORT to the
+//       last field filled, against a paced unit at 19200 baud, even parity,
+//       next to the wire time of the connection's six exchanges
+//   zorconfig_bench polls EXE PORT [COUNT]     the program's handles, GDI and
+//       USER objects and private memory before and after COUNT polls
+//
+// A poll is one WM_TIMER sent to the main window: what the one-second timer
+// would deliver, without waiting a second for each.
+#include "support/window_driver.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD StartTimeoutMs = 30000;
+constexpr int PortListId = 101;
+constexpr size_t IdentityIndex = 4;
+constexpr size_t LastFilledIndex = 28; // the humidity correction, filled last
+constexpr int DefaultRuns = 10;
+constexpr int DefaultPolls = 10000;
+constexpr UINT_PTR PollTimerId = 1;
+
+// The line of the paced unit: 19200 baud, 8 data bits, even parity, 1 stop.
+constexpr double BaudRate = 19200.0;
+constexpr double BitsPerCharacter = 11.0;
+constexpr double SilenceCharacters = 3.5;
+constexpr double MsPerSecond = 1000.0;
+
+// The six exchanges of a connection: request and reply lengths in bytes.
+struct Exchange {
+    const char* what;
+    int requestBytes;
+    int replyBytes;
+};
+constexpr Exchange ConnectExchanges[] = {
+    {"identity (input 0-3)", 8, 5 + 8},      {"firmware (input 4)", 8, 5 + 2},
+    {"serial number (input 5-6)", 8, 5 + 4}, {"bus settings (holding 512-514)", 8, 5 + 6},
+    {"measurements (input 16-18)", 8, 5 + 6}, {"corrections (holding 256-257)", 8, 5 + 4},
+};
+
+double CharacterMs() { return BitsPerCharacter / BaudRate * MsPerSecond; }
+
+// Wire time of the bytes both ways plus the unit's silence before each reply.
+double WireMs() {
+    double total = 0;
+    for (const Exchange& e : ConnectExchanges) {
+        total += (e.requestBytes + e.replyBytes + SilenceCharacters) * CharacterMs();
+    }
+    return total;
+}
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * MsPerSecond / static_cast<double>(frequency.QuadPart);
+}
+
+struct Session {
+    driver::Program program;
+    HWND main = nullptr;
+    std::vector<HWND> controls;
+
+    explicit Session(const std::string& exe) : program("\"" + exe + "\"") {
+        main = driver::FindTopWindow(program.Id(), "OwlWindow", "ZOR config", StartTimeoutMs);
+        if (main != nullptr) {
+            controls = driver::Children(main);
+        }
+    }
+    ~Session() {
+        if (main != nullptr) {
+            driver::Post(main, WM_CLOSE, 0, 0);
+            program.WaitForExit(StartTimeoutMs);
+        }
+    }
+    bool Ready() const { return main != nullptr && controls.size() > LastFilledIndex; }
+    std::string Field(size_t index) const { return driver::Text(controls[index]); }
+    void ClearFields() {
+        driver::SetText(controls[IdentityIndex], "");
+        driver::SetText(controls[LastFilledIndex], "");
+    }
+};
+
+int Connect(const std::string& exe, const std::string& port, int runs) {
+    Session session(exe);
+    if (!session.Ready()) {
+        std::fprintf(stderr, "bench: zorconfig did not start\n");
+        return 1;
+    }
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        session.ClearFields();
+        double start = NowMs();
+        // The selection's notification returns when the connection has ended.
+        if (!driver::ComboChoose(GetDlgItem(session.main, PortListId), port)) {
+            std::fprintf(stderr, "bench: %s is not in the port list\n", port.c_str());
+            return 1;
+        }
+        double elapsed = NowMs() - start;
+        if (session.Field(IdentityIndex) != "ZOR" || session.Field(LastFilledIndex).empty()) {
+            std::fprintf(stderr, "bench: run %d did not fill every field\n", run + 1);
+            return 1;
+        }
+        times.push_back(elapsed);
+    }
+    std::sort(times.begin(), times.end());
+    double median = times[times.size() / 2];
+    double wire = WireMs();
+    std::printf("connect, paced unit at 19200 baud, even parity (%d runs)\n", runs);
+    for (const Exchange& e : ConnectExchanges) {
+        std::printf("  %-32s %2d + %2d bytes  %6.2f ms on the wire with the silence\n", e.what,
+                    e.requestBytes, e.replyBytes,
+                    (e.requestBytes + e.replyBytes + SilenceCharacters) * CharacterMs());
+    }
+    std::printf("  wire time of the six exchanges: %.1f ms\n", wire);
+    std::printf("  selection to last field filled: min %.1f ms, median %.1f ms, max %.1f ms\n",
+                times.front(), median, times.back());
+    std::printf("  ratio (median / wire): %.2f  (goal <= 1.20)\n", median / wire);
+    return 0;
+}
+
+struct Resources {
+    DWORD handles = 0;
+    DWORD gdiObjects = 0;
+    DWORD userObjects = 0;
+    SIZE_T privateBytes = 0;
+};
+
+Resources Measure(HANDLE process) {
+    Resources r;
+    GetProcessHandleCount(process, &r.handles);
+    r.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
+    r.userObjects = GetGuiResources(process, GR_USEROBJECTS);
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                             sizeof memory)) {
+        r.privateBytes = memory.PrivateUsage;
+    }
+    return r;
+}
+
+void PrintRow(const char* what, unsigned long long start, unsigned long long end) {
+    long long growth = static_cast<long long>(end) - static_cast<long long>(start);
+    std::printf("  %-22s %12llu %12llu %+10lld\n", what, start, end, growth);
+}
+
+int Polls(const std::string& exe, const std::string& port, int count) {
+    Session session(exe);
+    if (!session.Ready() || !driver::ComboChoose(GetDlgItem(session.main, PortListId), port) ||
+        session.Field(IdentityIndex) != "ZOR") {
+        std::fprintf(stderr, "bench: could not connect zorconfig to %s\n", port.c_str());
+        return 1;
+    }
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
+                                 session.program.Id());
+    if (process == nullptr) {
+        std::fprintf(stderr, "bench: cannot query the process\n");
+        return 1;
+    }
+    Resources start = Measure(process);
+    double begin = NowMs();
+    for (int i = 0; i < count; ++i) {
+        driver::Send(session.main, WM_TIMER, PollTimerId, 0);
+    }
+    double elapsed = NowMs() - begin;
+    Resources end = Measure(process);
+    CloseHandle(process);
+    std::printf("%d polls in %.1f s (%.2f ms each), against an unpaced unit\n", count,
+                elapsed / MsPerSecond, elapsed / count);
+    std::printf("  %-22s %12s %12s %10s\n", "", "start", "end", "growth");
+    PrintRow("handles", start.handles, end.handles);
+    PrintRow("GDI objects", start.gdiObjects, end.gdiObjects);
+    PrintRow("USER objects", start.userObjects, end.userObjects);
+    PrintRow("private bytes", start.privateBytes, end.privateBytes);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 4 && std::strcmp(argv[1], "connect") == 0) {
+        return Connect(argv[2], argv[3], argc >= 5 ? std::atoi(argv[4]) : DefaultRuns);
+    }
+    if (argc >= 4 && std::strcmp(argv[1], "polls") == 0) {
+        return Polls(argv[2], argv[3], argc >= 5 ? std::atoi(argv[4]) : DefaultPolls);
+    }
+    std::fprintf(stderr, "usage: zorconfig_bench connect|polls EXE PORT [COUNT]\n");
+    return 2;
+}
