@@ -26,7 +26,8 @@ double FailedExchangeMilliseconds(ModbusMaster& master) {
             std::exit(1);
         }
     }
-    const std::chrono::duration<double, std::milli> total = std::chrono::steady_clock::now() - start;
+    const std::chrono::duration<double, std::milli> total =
+        std::chrono::steady_clock::now() - start;
     return total.count() / Exchanges;
 }
 

@@ -19,7 +19,8 @@ COMMTIMEOUTS Timeouts(DWORD baudRate) {
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = 0;
     timeouts.ReadTotalTimeoutMultiplier = CharacterBitsInMilliseconds / baudRate + 1;
-    timeouts.ReadTotalTimeoutConstant = TurnaroundBitsInMilliseconds / baudRate + MinimumReadConstant;
+    timeouts.ReadTotalTimeoutConstant =
+        TurnaroundBitsInMilliseconds / baudRate + MinimumReadConstant;
     timeouts.WriteTotalTimeoutMultiplier = 0;
     timeouts.WriteTotalTimeoutConstant = WriteConstant;
     return timeouts;

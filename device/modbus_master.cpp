@@ -29,25 +29,35 @@ constexpr std::uint16_t ByteMask = 0xFF;
 
 constexpr DWORD PurgeBothQueues = PURGE_TXCLEAR | PURGE_RXCLEAR;
 
-constexpr std::uint8_t HighByte(std::uint16_t value) { return value >> BitsPerByte; }
-constexpr std::uint8_t LowByte(std::uint16_t value) { return value & ByteMask; }
+constexpr std::uint8_t HighByte(std::uint16_t value) {
+    return value >> BitsPerByte;
+}
+constexpr std::uint8_t LowByte(std::uint16_t value) {
+    return value & ByteMask;
+}
 
 } // namespace
 
 ModbusMaster::ModbusMaster() : FrameBuffer{}, port(new SerialPort), lastException(0), crc(0) {}
 
-ModbusMaster::~ModbusMaster() { port->Dispose(); }
+ModbusMaster::~ModbusMaster() {
+    port->Dispose();
+}
 
-bool ModbusMaster::Open(const char* devicePath) { return port->Open(devicePath); }
+bool ModbusMaster::Open(const char* devicePath) {
+    return port->Open(devicePath);
+}
 
-void ModbusMaster::Close() { port->Close(); }
+void ModbusMaster::Close() {
+    port->Close();
+}
 
 void ModbusMaster::SetLine(std::uint32_t baudRate, std::uint8_t parity) {
     ModbusLine::Apply(*port, baudRate, parity);
 }
 
-bool ModbusMaster::ReadHoldingRegisters(std::uint8_t unit, std::uint16_t first,
-                                        std::uint16_t count, std::uint16_t* destination) {
+bool ModbusMaster::ReadHoldingRegisters(std::uint8_t unit, std::uint16_t first, std::uint16_t count,
+                                        std::uint16_t* destination) {
     return ReadRegisters(ReadHoldingFunction, unit, first, count, destination);
 }
 
@@ -56,8 +66,7 @@ bool ModbusMaster::ReadInputRegisters(std::uint8_t unit, std::uint16_t first, st
     return ReadRegisters(ReadInputFunction, unit, first, count, destination);
 }
 
-bool ModbusMaster::WriteSingleRegister(std::uint8_t unit, std::uint16_t reg,
-                                       std::uint16_t value) {
+bool ModbusMaster::WriteSingleRegister(std::uint8_t unit, std::uint16_t reg, std::uint16_t value) {
     PutRequest(unit, WriteSingleFunction, reg, value);
     SendRequest(RequestLengthWithoutCrc);
     return ReceiveReply(WriteReplyLength);
@@ -159,6 +168,7 @@ bool ModbusMaster::Fail() {
 void ModbusMaster::DecodeRegisters(const std::uint8_t* source, std::uint16_t* destination,
                                    std::uint16_t count) const {
     for (int i = 0; i < count; ++i) {
-        destination[i] = static_cast<std::uint16_t>(source[2 * i] << BitsPerByte | source[2 * i + 1]);
+        destination[i] =
+            static_cast<std::uint16_t>(source[2 * i] << BitsPerByte | source[2 * i + 1]);
     }
 }

@@ -22,7 +22,9 @@ constexpr DWORD ExclusiveShareMode = 0;
 
 SerialPort::SerialPort() : handle(INVALID_HANDLE_VALUE) {}
 
-SerialPort::~SerialPort() { Close(); }
+SerialPort::~SerialPort() {
+    Close();
+}
 
 bool SerialPort::Open(const char* devicePath) {
     handle = serialApi.createFile(devicePath, GENERIC_READ | GENERIC_WRITE, ExclusiveShareMode,

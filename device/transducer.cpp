@@ -33,7 +33,9 @@ constexpr int HalfWordBits = 16;
 constexpr std::size_t DevicePathSize = 16;
 constexpr std::size_t MaxPortNameLength = DevicePathSize - sizeof(DevicePathPrefix);
 
-constexpr std::uint8_t LowByte(std::uint16_t value) { return value & ByteMask; }
+constexpr std::uint8_t LowByte(std::uint16_t value) {
+    return value & ByteMask;
+}
 
 } // namespace
 
@@ -59,7 +61,9 @@ bool Transducer::Open(const char* portName) {
     return master->Open(devicePath);
 }
 
-void Transducer::Close() { master->Close(); }
+void Transducer::Close() {
+    master->Close();
+}
 
 void Transducer::Configure(std::uint32_t baudRate, std::uint8_t parity, std::uint8_t unitAddress) {
     master->SetLine(baudRate, parity);
@@ -127,7 +131,9 @@ bool Transducer::WriteParityIndex(std::uint8_t parityIndex) {
     return Write(ParityIndexRegister, parityIndex);
 }
 
-bool Transducer::Restart() { return Write(RestartRegister, RestartCode); }
+bool Transducer::Restart() {
+    return Write(RestartRegister, RestartCode);
+}
 
 bool Transducer::ReadCorrections(Corrections& corrections) {
     std::uint16_t values[CorrectionsRegisterCount];
@@ -147,7 +153,9 @@ bool Transducer::WriteHumidityCorrection(std::int16_t correction) {
     return Write(HumidityCorrectionRegister, static_cast<std::uint16_t>(correction));
 }
 
-std::int32_t Transducer::LastException() const { return master->LastException(); }
+std::int32_t Transducer::LastException() const {
+    return master->LastException();
+}
 
 bool Transducer::ReadInput(std::uint16_t first, std::uint16_t count, std::uint16_t* values) {
     return master->ReadInputRegisters(UnitAddress, first, count, values);

@@ -26,9 +26,13 @@ void ScriptedLine::Arrive(std::initializer_list<std::uint8_t> bytes) {
     chunks.emplace_back(bytes);
 }
 
-void ScriptedLine::Arrive(const std::vector<std::uint8_t>& bytes) { chunks.push_back(bytes); }
+void ScriptedLine::Arrive(const std::vector<std::uint8_t>& bytes) {
+    chunks.push_back(bytes);
+}
 
-void ScriptedLine::Silence() { chunks.emplace_back(); }
+void ScriptedLine::Silence() {
+    chunks.emplace_back();
+}
 
 int ScriptedLine::Pending() const {
     int pending = 0;
@@ -40,9 +44,13 @@ int ScriptedLine::Pending() const {
 
 SerialPort::SerialPort() : handle(INVALID_HANDLE_VALUE) {}
 
-SerialPort::~SerialPort() { Close(); }
+SerialPort::~SerialPort() {
+    Close();
+}
 
-bool SerialPort::Open(const char*) { return scriptedLine.open; }
+bool SerialPort::Open(const char*) {
+    return scriptedLine.open;
+}
 
 void SerialPort::Close() {}
 

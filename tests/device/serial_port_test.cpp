@@ -37,8 +37,8 @@ struct Calls {
     DWORD purgeFlags;
 
     int Total() const {
-        return createFile + closeHandle + getCommState + setCommState + setCommTimeouts +
-               readFile + writeFile + purgeComm;
+        return createFile + closeHandle + getCommState + setCommState + setCommTimeouts + readFile +
+               writeFile + purgeComm;
     }
     int AfterOpen() const { return Total() - createFile; }
 };
@@ -65,8 +65,8 @@ HANDLE WINAPI RecordCreateFile(LPCSTR path, DWORD access, DWORD shareMode,
     calls.flags = flags;
     calls.templateFile = templateFile;
     calls.opened = fakeDevice ? FakeHandle
-                              : systemApi.createFile(path, access, shareMode, security,
-                                                     disposition, flags, templateFile);
+                              : systemApi.createFile(path, access, shareMode, security, disposition,
+                                                     flags, templateFile);
     return calls.opened;
 }
 
@@ -153,9 +153,9 @@ protected:
         fakeDevice = false;
         getStateFails = false;
         driverState = DirtyDriverState();
-        serialApi = SerialApi{RecordCreateFile,      RecordCloseHandle, RecordGetCommState,
-                              RecordSetCommState,    RecordSetCommTimeouts, RecordReadFile,
-                              RecordWriteFile,       RecordPurgeComm};
+        serialApi = SerialApi{RecordCreateFile,   RecordCloseHandle,     RecordGetCommState,
+                              RecordSetCommState, RecordSetCommTimeouts, RecordReadFile,
+                              RecordWriteFile,    RecordPurgeComm};
     }
     void TearDown() override { serialApi = systemApi; }
 };

@@ -56,9 +56,7 @@ std::uint32_t serialNumber;
 
 void NoCheck(const SimulatedUnit&) {}
 std::function<void(const SimulatedUnit&)> LastWrite(const char* expected) {
-    return [expected](const SimulatedUnit& unit) {
-        EXPECT_EQ(unit.Value("last_write"), expected);
-    };
+    return [expected](const SimulatedUnit& unit) { EXPECT_EQ(unit.Value("last_write"), expected); };
 }
 
 const OperationCase operationCases[] = {
@@ -172,8 +170,7 @@ TEST_P(TransducerIdentity, ReturnsTheCharactersUpToTheFirstZero) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, TransducerIdentity,
-                         ::testing::Values(IdentityCase{"ZOR", "ZOR"},
-                                           IdentityCase{"ZOR1", "ZOR1"},
+                         ::testing::Values(IdentityCase{"ZOR", "ZOR"}, IdentityCase{"ZOR1", "ZOR1"},
                                            IdentityCase{"zor", "zor"},
                                            IdentityCase{"ABCDEFGH", "ABCDEFGH"},
                                            IdentityCase{"", ""}));
@@ -298,8 +295,8 @@ TEST_F(TransducerOpen, MissingPortClosesTheOpenDevice) {
 HANDLE WINAPI OpenWithModbusLine(LPCSTR path, DWORD access, DWORD shareMode,
                                  LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
                                  HANDLE templateFile) {
-    HANDLE handle = systemApi.createFile(path, access, shareMode, security, disposition, flags,
-                                         templateFile);
+    HANDLE handle =
+        systemApi.createFile(path, access, shareMode, security, disposition, flags, templateFile);
     COMMTIMEOUTS timeouts{0, 1, 115, 0, 100};
     SetCommTimeouts(handle, &timeouts);
     return handle;
