@@ -16,6 +16,7 @@ constexpr int ShortestReply = 5;
 // Read reply: address, function, byte count, values, CRC.
 constexpr int ReadReplyOverhead = 5;
 constexpr int WriteReplyLength = 8;
+constexpr int BytesPerRegister = 2;
 
 constexpr int FunctionOffset = 1;
 constexpr int ExceptionCodeOffset = 2;
@@ -81,7 +82,7 @@ bool ModbusMaster::ReadRegisters(std::uint8_t function, std::uint8_t unit, std::
     }
     PutRequest(unit, function, first, count);
     SendRequest(RequestLengthWithoutCrc);
-    if (!ReceiveReply(2 * count + ReadReplyOverhead)) {
+    if (!ReceiveReply(BytesPerRegister * count + ReadReplyOverhead)) {
         return false;
     }
     DecodeRegisters(FrameBuffer + ValuesOffset, destination, count);
@@ -168,7 +169,7 @@ bool ModbusMaster::Fail() {
 void ModbusMaster::DecodeRegisters(const std::uint8_t* source, std::uint16_t* destination,
                                    std::uint16_t count) const {
     for (int i = 0; i < count; ++i) {
-        destination[i] =
-            static_cast<std::uint16_t>(source[2 * i] << BitsPerByte | source[2 * i + 1]);
+        destination[i] = static_cast<std::uint16_t>(source[BytesPerRegister * i] << BitsPerByte |
+                                                    source[BytesPerRegister * i + 1]);
     }
 }

@@ -10,6 +10,7 @@ namespace {
 constexpr std::uint16_t IdentityRegister = 0;
 constexpr std::uint16_t IdentityRegisterCount = 4;
 constexpr std::uint16_t FirmwareRegister = 4;
+constexpr std::uint16_t FirmwareRegisterCount = 1;
 constexpr std::uint16_t SerialNumberRegister = 5;
 constexpr std::uint16_t SerialNumberRegisterCount = 2;
 constexpr std::uint16_t MeasurementsRegister = 16;
@@ -26,6 +27,7 @@ constexpr std::uint16_t BusSettingsRegisterCount = 3;
 constexpr std::uint16_t RestartRegister = 1040;
 
 constexpr int BitsPerByte = 8;
+constexpr int CharactersPerRegister = 2;
 constexpr std::uint16_t ByteMask = 0xFF;
 constexpr int HalfWordBits = 16;
 
@@ -77,14 +79,14 @@ const char* Transducer::ReadIdentity() {
     }
     // Characters in the order they came on the line: high byte first.
     for (int k = 0; k < IdentityRegisterCount; ++k) {
-        IdentityText[2 * k] = static_cast<char>(registers[k] >> BitsPerByte);
-        IdentityText[2 * k + 1] = static_cast<char>(LowByte(registers[k]));
+        IdentityText[CharactersPerRegister * k] = static_cast<char>(registers[k] >> BitsPerByte);
+        IdentityText[CharactersPerRegister * k + 1] = static_cast<char>(LowByte(registers[k]));
     }
     return IdentityText;
 }
 
 bool Transducer::ReadFirmwareVersion(std::uint16_t& version) {
-    return ReadInput(FirmwareRegister, 1, &version);
+    return ReadInput(FirmwareRegister, FirmwareRegisterCount, &version);
 }
 
 bool Transducer::ReadSerialNumber(std::uint32_t& serialNumber) {
