@@ -99,14 +99,7 @@ struct FatalCase {
 class RunTimeErrors : public testing::TestWithParam<FatalCase> {};
 
 TEST_P(RunTimeErrors, ShowErrorBoxAndExitWithTheNumber) {
-    const FatalCase& fatal = GetParam();
-    ChildOutcome outcome = RunChild(fatal.child);
-    EXPECT_EQ(outcome.exitCode, fatal.number);
-    ASSERT_TRUE(outcome.boxSeen);
-    EXPECT_EQ(outcome.boxCaption, "Error");
-    std::string prefix = "Runtime error " + std::to_string(fatal.number) + " at $";
-    EXPECT_EQ(outcome.boxText.substr(0, prefix.size()), prefix) << outcome.boxText;
-    EXPECT_EQ(outcome.boxText.size(), prefix.size() + sizeof(void*) * 2) << outcome.boxText;
+    ExpectRunTimeError(GetParam().child, GetParam().number);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fatal, RunTimeErrors,

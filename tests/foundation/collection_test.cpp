@@ -501,13 +501,7 @@ std::ostream& operator<<(std::ostream& out, const FatalCase& c) {
 class CollectionFatal : public testing::TestWithParam<FatalCase> {};
 
 TEST_P(CollectionFatal, ShowsTheErrorBoxAndExitsWithTheNumber) {
-    const FatalCase& fatal = GetParam();
-    ChildOutcome outcome = RunChild(fatal.child);
-    EXPECT_EQ(outcome.exitCode, fatal.number);
-    ASSERT_TRUE(outcome.boxSeen);
-    EXPECT_EQ(outcome.boxCaption, "Error");
-    std::string prefix = "Runtime error " + std::to_string(fatal.number) + " at $";
-    EXPECT_EQ(outcome.boxText.substr(0, prefix.size()), prefix) << outcome.boxText;
+    ExpectRunTimeError(GetParam().child, GetParam().number);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -29,3 +29,8 @@ bool RunChildActionFromCommandLine(int argc, char** argv);
     static void name();                                                                            \
     static const bool name##Registered = RegisterChildAction(#name, name);                         \
     static void name()
+
+// Runs the child action and checks that it ended the program with run-time
+// error `number`: the "Error" box naming the number and the stop's address,
+// and the number as exit code.
+void ExpectRunTimeError(const char* child, unsigned long number);
