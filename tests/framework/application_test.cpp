@@ -2,6 +2,8 @@
 
 #include "framework/dialog.h"
 
+#include <algorithm>
+
 namespace {
 
 // Ends a loop that would otherwise wait for ever, so a fault fails the test
@@ -172,5 +174,48 @@ TEST_F(ApplicationServices, CreateOrDiscardDisposesAWindowThatCannotBeCreated) {
 TEST_F(ApplicationServices, RunModalOfNoDialogAnswersCancel) {
     EXPECT_EQ(application->RunModal(nullptr), IDCANCEL);
 }
+
+// The accelerator table of the main window gets a key before the keyboard
+// window's navigation, which would otherwise swallow it.
+struct FilterCase {
+    bool accelerators;
+    bool keyboardWindow;
+    bool consumed;
+    bool command;
+};
+
+class FilterMessage : public ApplicationServices, public testing::WithParamInterface<FilterCase> {
+protected:
+    static constexpr WORD AcceleratorCommand = 555;
+};
+
+TEST_P(FilterMessage, TriesTheAcceleratorsBeforeTheKeyboardWindow) {
+    const FilterCase& c = GetParam();
+    std::vector<std::string> log;
+    auto* main = new LoggingWindow(nullptr, "filter", &log, "main");
+    ASSERT_TRUE(main->Create());
+    application->mainWindow = main;
+    ACCEL key{FVIRTKEY, VK_F5, AcceleratorCommand};
+    HACCEL table = CreateAcceleratorTableA(&key, 1);
+    ASSERT_NE(table, nullptr);
+    application->accelerators = c.accelerators ? table : nullptr;
+    application->keyboardWindow = c.keyboardWindow ? main : nullptr;
+
+    MSG msg{main->handle, WM_KEYDOWN, VK_F5, 0, 0, {}};
+    EXPECT_EQ(application->FilterMessage(msg), c.consumed);
+    bool commanded = std::find(log.begin(), log.end(), "main: CommandById 555") != log.end();
+    EXPECT_EQ(commanded, c.command);
+
+    application->accelerators = nullptr;
+    application->keyboardWindow = nullptr;
+    DestroyAcceleratorTable(table);
+    main->Dispose();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FilterMessage,
+                         testing::Values(FilterCase{false, false, false, false},
+                                         FilterCase{false, true, true, false},
+                                         FilterCase{true, false, true, true},
+                                         FilterCase{true, true, true, true}));
 
 } // namespace

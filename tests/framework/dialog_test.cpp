@@ -130,6 +130,19 @@ TEST_F(DialogTest, ModelessOkClosesAndDestroysWithoutTransfer) {
     EXPECT_EQ(buffer[0], 0);
 }
 
+// An attached item has no style of its own in its attributes, so its
+// placement stays in screen coordinates.
+TEST_F(DialogTest, AnAttachedItemKeepsScreenCoordinates) {
+    ScriptedDialog* dialog = MakeDialog({});
+    ASSERT_TRUE(dialog->Create());
+    RECT rect{};
+    GetWindowRect(dialog->field->handle, &rect);
+    EXPECT_EQ(dialog->field->x, rect.left);
+    EXPECT_EQ(dialog->field->y, rect.top);
+    EXPECT_EQ(dialog->field->width, rect.right - rect.left);
+    dialog->Dispose();
+}
+
 TEST_F(DialogTest, AModelessDialogThatCannotBeMadeAnswersFalse) {
     auto* dialog = new Dialog(main, "NOSUCHDIALOG");
     EXPECT_FALSE(dialog->Create());

@@ -409,11 +409,13 @@ TEST_F(WindowObjectTest, DisposeDestroysWindowsWithTheirFullBehaviourThenObjects
     LoggingWindow* main = MakeMain();
     auto* child = new LoggingWindow(main, "child", &log, "child");
     ASSERT_TRUE(child->Create());
+    new LoggingWindow(main, "second", &log, "second");
     HWND childHandle = child->handle;
     log.clear();
     main->Dispose();
-    EXPECT_EQ(log, (std::vector<std::string>{"main: OnDestroy", "child: OnDestroy",
-                                             "main: destructor", "child: destructor"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{"main: OnDestroy", "child: OnDestroy", "main: destructor",
+                                        "child: destructor", "second: destructor"}));
     EXPECT_FALSE(IsWindow(childHandle));
 }
 

@@ -132,6 +132,32 @@ TEST_F(WindowTest, CreationHookGivesDefaultProcessingWhenNothingIsBeingCreated) 
     EXPECT_EQ(CreationHookProc(nullptr, WM_USER, 0, 0), 0);
 }
 
+// Painting goes to Paint between BeginPaint and EndPaint, which validates
+// the window so that no further WM_PAINT follows.
+struct PaintingWindow : Window {
+    PaintingWindow() : Window(nullptr, "paint") {}
+    void Paint(PAINTSTRUCT& paintInfo) override {
+        ++paints;
+        deviceContext = paintInfo.hdc;
+    }
+    int paints = 0;
+    HDC deviceContext = nullptr;
+};
+
+TEST_F(WindowTest, PaintMessagesReachPaintAndValidateTheWindow) {
+    auto* window = new PaintingWindow;
+    ASSERT_TRUE(window->Create());
+    window->Show(SW_SHOWNOACTIVATE);
+    DrainQueue();
+    window->paints = 0;
+    InvalidateRect(window->handle, nullptr, TRUE);
+    UpdateWindow(window->handle);
+    EXPECT_EQ(window->paints, 1);
+    EXPECT_NE(window->deviceContext, nullptr);
+    EXPECT_FALSE(GetUpdateRect(window->handle, nullptr, FALSE));
+    window->Dispose();
+}
+
 // ---- placement ----
 
 class Placement : public WindowTest {
@@ -281,6 +307,15 @@ TEST_F(FocusMemory, RestoringADestroyedChildDoesNothing) {
     DestroyWindow(second->handle);
     window->RestoreFocus();
     EXPECT_EQ(GetFocus(), first->handle);
+}
+
+// The command's low four bits are the system's own and do not change it.
+TEST_F(FocusMemory, RestoreCommandGivesTheFocusBack) {
+    constexpr WPARAM SystemBits = 0x2;
+    window->SaveFocus();
+    SetFocus(first->handle);
+    SendMessageA(window->handle, WM_SYSCOMMAND, SC_RESTORE | SystemBits, 0);
+    EXPECT_EQ(GetFocus(), second->handle);
 }
 
 // (The window system itself refuses the focus to a child of a minimised
