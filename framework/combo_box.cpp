@@ -10,6 +10,11 @@ constexpr DWORD DropDownListStyle = ComboStyle | CBS_DROPDOWNLIST;
 constexpr DWORD EditableStyle = ComboStyle | CBS_AUTOHSCROLL | CBS_DROPDOWN;
 constexpr int WholeList = -1;
 
+// The record's text field follows the collection pointer with no padding.
+char* TextField(void* record) {
+    return static_cast<char*>(record) + sizeof(ComboBoxTransfer);
+}
+
 constexpr std::array<UINT, ListOperationCount> ComboBoxMessages{
     CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT,
     CB_GETCOUNT,  CB_GETLBTEXT,    CB_GETLBTEXTLEN, CB_SELECTSTRING,
@@ -36,14 +41,13 @@ const char* ComboBox::ClassName() {
 
 // The list is filled from the record's collection; only the text goes back.
 std::size_t ComboBox::Exchange(void* buffer, ExchangeDirection direction) {
-    char* text = static_cast<char*>(buffer) + sizeof(ComboBoxTransfer);
     if (direction == ToBuffer) {
-        GetText(text, textLength);
+        GetText(TextField(buffer), textLength);
     } else if (direction == FromBuffer) {
         ComboBoxTransfer record;
         std::memcpy(&record, buffer, sizeof record);
         Refill(record.strings);
-        SetText(text);
+        SetText(TextField(buffer));
     }
     return static_cast<std::size_t>(textLength) + sizeof(ComboBoxTransfer);
 }
