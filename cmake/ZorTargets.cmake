@@ -6,4 +6,9 @@ function(zor_add_test name)
   target_link_libraries(${name} PRIVATE zor_test_support GTest::gtest)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name})
+  # A program that dies half-way under Wine may still end with code 0, so a
+  # run passes only when the test framework's own summary says so.
+  set_tests_properties(${name} PROPERTIES
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ tests?\\."
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()
