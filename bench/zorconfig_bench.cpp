@@ -43,12 +43,14 @@ struct Exchange {
     int replyBytes;
 };
 constexpr Exchange ConnectExchanges[] = {
-    {"identity (input 0-3)", 8, 5 + 8},      {"firmware (input 4)", 8, 5 + 2},
-    {"serial number (input 5-6)", 8, 5 + 4}, {"bus settings (holding 512-514)", 8, 5 + 6},
+    {"identity (input 0-3)", 8, 5 + 8},       {"firmware (input 4)", 8, 5 + 2},
+    {"serial number (input 5-6)", 8, 5 + 4},  {"bus settings (holding 512-514)", 8, 5 + 6},
     {"measurements (input 16-18)", 8, 5 + 6}, {"corrections (holding 256-257)", 8, 5 + 4},
 };
 
-double CharacterMs() { return BitsPerCharacter / BaudRate * MsPerSecond; }
+double CharacterMs() {
+    return BitsPerCharacter / BaudRate * MsPerSecond;
+}
 
 // Wire time of the bytes both ways plus the unit's silence before each reply.
 double WireMs() {
@@ -67,7 +69,8 @@ double NowMs() {
     }();
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * MsPerSecond / static_cast<double>(frequency.QuadPart);
+    return static_cast<double>(now.QuadPart) * MsPerSecond /
+           static_cast<double>(frequency.QuadPart);
 }
 
 struct Session {
@@ -166,8 +169,8 @@ int Polls(const std::string& exe, const std::string& port, int count) {
         std::fprintf(stderr, "bench: could not connect zorconfig to %s\n", port.c_str());
         return 1;
     }
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
-                                 session.program.Id());
+    HANDLE process =
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, session.program.Id());
     if (process == nullptr) {
         std::fprintf(stderr, "bench: cannot query the process\n");
         return 1;

@@ -4,4 +4,6 @@
 
 ConsoleApplication::ConsoleApplication(const char* name) : Application(name) {}
 
-void ConsoleApplication::BuildMainWindow() { mainWindow = new MainWindow(name); }
+void ConsoleApplication::BuildMainWindow() {
+    mainWindow = new MainWindow(name);
+}

@@ -182,8 +182,8 @@ void MainWindow::BuildBusGroup() {
     };
     label(texts::AddressLabel, AddressRowDy);
     Box box = list(AddressRowDy);
-    addressList = new AddressComboBox(this, box.x, box.y, box.w, box.h, AddressListId,
-                                      NoTextLimit, DropDownList);
+    addressList = new AddressComboBox(this, box.x, box.y, box.w, box.h, AddressListId, NoTextLimit,
+                                      DropDownList);
     label(texts::BaudRateLabel, BaudRateRowDy);
     box = list(BaudRateRowDy);
     baudRateList = new BaudRateComboBox(this, box.x, box.y, box.w, box.h, BaudRateListId,
@@ -199,8 +199,7 @@ void MainWindow::BuildBusGroup() {
 
 void MainWindow::BuildMeasurementGroup() {
     const Origin& g = MeasurementGroup;
-    new GroupBox(this, texts::MeasurementGroup, g.x, g.y, MeasurementGroupWidth, GroupHeight,
-                 NoId);
+    new GroupBox(this, texts::MeasurementGroup, g.x, g.y, MeasurementGroupWidth, GroupHeight, NoId);
     auto row = [this, &g](const char* text, std::int32_t rowDy) {
         Box label = g.At(MeasurementLabelDx, rowDy, MeasurementLabelWidth, RowHeight);
         new StaticText(this, text, label.x, label.y, label.w, label.h, NoId, NoTextLimit);
@@ -223,8 +222,7 @@ void MainWindow::BuildCorrectionGroup() {
         Box edit = g.At(CorrectionEditDx, rowDy, CorrectionEditWidth, RowHeight);
         auto* field = new NumberEdit(this, "", edit.x, edit.y, edit.w, edit.h, NoId);
         Box button = g.At(CorrectionButtonDx, rowDy, CorrectionButtonWidth, RowHeight);
-        new PushButton(this, texts::WriteButton, button.x, button.y, button.w, button.h,
-                       buttonId);
+        new PushButton(this, texts::WriteButton, button.x, button.y, button.w, button.h, buttonId);
         return field;
     };
     temperatureCorrectionEdit = row(TemperatureRowDy, TemperatureWriteId);
@@ -383,7 +381,8 @@ void MainWindow::EditLineSettings() {
 // The unit stores a new bus setting for its next restart; the tool keeps
 // reaching it with the settings it connected with, so nothing is re-read.
 void MainWindow::WriteAddressSelection() {
-    transducer->WriteUnitAddress(static_cast<std::uint8_t>(addressList->GetSelIndex() + 1));
+    transducer->WriteUnitAddress(
+        static_cast<std::uint8_t>(addressList->GetSelIndex() + LowestAddress));
 }
 
 void MainWindow::WriteBaudRateSelection() {
@@ -394,14 +393,16 @@ void MainWindow::WriteParitySelection() {
     transducer->WriteParityIndex(static_cast<std::uint8_t>(parityList->GetSelIndex()));
 }
 
-void MainWindow::RestartUnit() { transducer->Restart(); }
+void MainWindow::RestartUnit() {
+    transducer->Restart();
+}
 
 void MainWindow::TogglePolling() {
     if (pollCheckBox->GetCheck() != BST_UNCHECKED) {
         if (pollTimer == 0) {
             ShowMeasurements();
-            pollTimer = static_cast<std::uint32_t>(SetTimer(handle, PollTimerId, PollPeriodMs,
-                                                            nullptr));
+            pollTimer =
+                static_cast<std::uint32_t>(SetTimer(handle, PollTimerId, PollPeriodMs, nullptr));
         }
     } else {
         StopPolling();
@@ -416,7 +417,9 @@ void MainWindow::StopPolling() {
 }
 
 // Typed text that is no number, not-a-number included, counts as 0.
-float MainWindow::ReadCorrectionInput(NumberEdit* edit) { return LimitCorrection(edit->GetFloat()); }
+float MainWindow::ReadCorrectionInput(NumberEdit* edit) {
+    return LimitCorrection(edit->GetFloat());
+}
 
 void MainWindow::SubmitTemperatureCorrection() {
     SubmitCorrection(temperatureCorrectionEdit, &Transducer::WriteTemperatureCorrection);

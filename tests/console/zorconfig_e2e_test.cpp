@@ -28,9 +28,8 @@ constexpr char DialogClass[] = "#32770";
 constexpr char LineSettingsTitle[] = "MODBUS RTU";
 
 // Czech texts in code page 1250.
-constexpr char IncompatibleText[] =
-    "P\xF8"
-    "evodn\xEDk nen\xED kompatibiln\xED s t\xEDmto n\xE1strojem.";
+constexpr char IncompatibleText[] = "P\xF8"
+                                    "evodn\xEDk nen\xED kompatibiln\xED s t\xEDmto n\xE1strojem.";
 constexpr char OutOfRangeText[] = "Hodnota mimo rozsah.";
 constexpr char OutOfRangeCaption[] = "Chyba";
 
@@ -83,7 +82,9 @@ std::string ProgramPath() {
     return path;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 // The Modbus request the unit saw last, as bytes.
 std::vector<int> RequestBytes(const std::string& hex) {
@@ -254,8 +255,9 @@ const ControlLayout Layout[ControlCount] = {
     {"Static", 0, "Port:", 388, 14, 40, 18, LabelStyle, 0},
     {"ComboBox", 101, nullptr, 438, 10, 80, Closed, ListStyle, Sunken},
     {"Button", 102, "...", 528, 10, 32, 24, ButtonStyle, 0},
-    {"Static", 0, "P\xF8"
-                  "evodn\xEDk:",
+    {"Static", 0,
+     "P\xF8"
+     "evodn\xEDk:",
      10, 10, 90, 20, LabelStyle, 0},
     {"Static", 0, "", 110, 10, 100, 20, FieldStyle, Sunken},
     {"Static", 0, "Firmware:", 10, 35, 90, 20, LabelStyle, 0},
@@ -270,11 +272,13 @@ const ControlLayout Layout[ControlCount] = {
     {"Static", 0, "Parita", 20, 177, 65, 20, LabelStyle, 0},
     {"ComboBox", 106, nullptr, 95, 175, 75, Closed, ListStyle, Sunken},
     {"Button", 107, "Restart", 20, 212, 150, 22, ButtonStyle, 0},
-    {"Button", 0, "Hodnoty v\xE8"
-                  "etn\xEC korekce:",
+    {"Button", 0,
+     "Hodnoty v\xE8"
+     "etn\xEC korekce:",
      190, 90, 220, 155, GroupStyle, 0},
-    {"Static", 0, "Teplota [\xB0"
-                  "C]",
+    {"Static", 0,
+     "Teplota [\xB0"
+     "C]",
      200, 115, 130, 20, LabelStyle, 0},
     {"Static", 0, "", 340, 115, 60, 20, FieldStyle, Sunken},
     {"Static", 0, "Rel. vlhkost [%]", 200, 140, 130, 20, LabelStyle, 0},
@@ -302,8 +306,8 @@ std::vector<std::string> PrefixPorts() {
         char data[256];
         DWORD nameSize = sizeof name;
         DWORD dataSize = sizeof data;
-        if (RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr,
-                          reinterpret_cast<BYTE*>(data), &dataSize) != ERROR_SUCCESS) {
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, nullptr, reinterpret_cast<BYTE*>(data),
+                          &dataSize) != ERROR_SUCCESS) {
             break;
         }
         ports.emplace_back(data);
@@ -326,9 +330,9 @@ TEST_F(ZorConfig, StartsFixedSizeWithEmptyFieldsAndNoSelection) {
     EXPECT_NE(style & WS_MINIMIZEBOX, 0);
     EXPECT_NE(style & WS_SYSMENU, 0);
 
-    for (size_t index : {IdentityIndex, FirmwareIndex, SerialNumberIndex, TemperatureIndex,
-                         HumidityIndex, FormaldehydeIndex, TemperatureCorrectionIndex,
-                         HumidityCorrectionIndex}) {
+    for (size_t index :
+         {IdentityIndex, FirmwareIndex, SerialNumberIndex, TemperatureIndex, HumidityIndex,
+          FormaldehydeIndex, TemperatureCorrectionIndex, HumidityCorrectionIndex}) {
         EXPECT_EQ(Field(index), "") << "control " << index + 1;
     }
     for (int id : {PortListId, AddressListId, BaudRateListId, ParityListId}) {
@@ -547,9 +551,8 @@ TEST_P(Corrections, WritesTheLimitedRoundedValue) {
         TypeCorrection(row.edit, c.typed);
         long requests = unit.Number("requests");
         ClickLater(Item(row.button));
-        ASSERT_TRUE(unit.WaitFor("requests", [&](const std::string& v) {
-            return std::stol(v) > requests;
-        }));
+        ASSERT_TRUE(unit.WaitFor("requests",
+                                 [&](const std::string& v) { return std::stol(v) > requests; }));
         std::pair<int, int> write = WrittenRegister(unit.Value("last_request"));
         EXPECT_EQ(write.first, row.reg);
         EXPECT_EQ(write.second, c.written & 0xFFFF);
@@ -569,14 +572,12 @@ TEST_P(Corrections, WritesTheLimitedRoundedValue) {
 }
 
 // -400 is limited to -327.68, raw -32768, which no unit's limit admits.
-INSTANTIATE_TEST_SUITE_P(ZorConfig, Corrections,
-                         ::testing::Values(CorrectionCase{"1,5", 150, "1.50"},
-                                           CorrectionCase{"400", 32767, "327.67"},
-                                           CorrectionCase{"-400", -32768, nullptr},
-                                           CorrectionCase{"abc", 0, "0.00"},
-                                           CorrectionCase{"nan", 0, "0.00"},
-                                           CorrectionCase{"0.125", 12, "0.13"},
-                                           CorrectionCase{"-2,25", -225, "-2.25"}));
+INSTANTIATE_TEST_SUITE_P(
+    ZorConfig, Corrections,
+    ::testing::Values(CorrectionCase{"1,5", 150, "1.50"}, CorrectionCase{"400", 32767, "327.67"},
+                      CorrectionCase{"-400", -32768, nullptr}, CorrectionCase{"abc", 0, "0.00"},
+                      CorrectionCase{"nan", 0, "0.00"}, CorrectionCase{"0.125", 12, "0.13"},
+                      CorrectionCase{"-2,25", -225, "-2.25"}));
 
 TEST_F(ZorConfig, RefusedCorrectionWarnsAndKeepsTheText) {
     ConnectToUnit();
@@ -599,8 +600,8 @@ TEST_F(ZorConfig, CorrectionOnADeadLineShowsNothing) {
     TypeCorrection(HumidityCorrectionIndex, "1");
     long requests = unit.Number("requests");
     ClickLater(Item(HumidityWriteId));
-    EXPECT_TRUE(unit.WaitFor("requests",
-                             [&](const std::string& v) { return std::stol(v) > requests; }));
+    EXPECT_TRUE(
+        unit.WaitFor("requests", [&](const std::string& v) { return std::stol(v) > requests; }));
     EXPECT_EQ(WaitForBox(NoBoxWaitMs), nullptr);
     EXPECT_EQ(Field(HumidityCorrectionIndex), "1");
 }

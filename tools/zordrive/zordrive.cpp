@@ -82,9 +82,10 @@ int Connect(const std::string& port, bool poll) {
         driver::Click(GetDlgItem(main, PollCheckBoxId));
     }
     std::vector<HWND> children = driver::Children(main);
-    bool shown = children.size() > IdentityFieldIndex &&
-                 driver::WaitUntil([&] { return !driver::Text(children[IdentityFieldIndex]).empty(); },
-                                   IdentityTimeoutMs);
+    bool shown =
+        children.size() > IdentityFieldIndex &&
+        driver::WaitUntil([&] { return !driver::Text(children[IdentityFieldIndex]).empty(); },
+                          IdentityTimeoutMs);
     return shown ? 0 : 1;
 }
 
