@@ -73,6 +73,28 @@ double NowMs() {
            static_cast<double>(frequency.QuadPart);
 }
 
+// The port's index in the list, -1 when absent. Entries are read as UTF-16: Wine answers a
+// cross-process CB_GETLBTEXT in UTF-16 even to an ANSI caller.
+int PortIndex(HWND list, const std::string& port) {
+    constexpr size_t Capacity = 64;
+    std::wstring wanted(port.begin(), port.end());
+    int count = driver::ComboCount(list);
+    for (int i = 0; i < count; ++i) {
+        wchar_t item[Capacity] = {};
+        LRESULT length = driver::Send(list, CB_GETLBTEXTLEN, i, 0);
+        if (length <= 0 || length >= static_cast<LRESULT>(Capacity)) {
+            continue;
+        }
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item), SMTO_NORMAL,
+                            driver::SendTimeoutMs, &copied);
+        if (wanted == item) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 struct Session {
     driver::Program program;
     HWND main = nullptr;
@@ -104,15 +126,18 @@ int Connect(const std::string& exe, const std::string& port, int runs) {
         std::fprintf(stderr, "bench: zorconfig did not start\n");
         return 1;
     }
+    HWND list = GetDlgItem(session.main, PortListId);
+    int index = PortIndex(list, port);
+    if (index < 0) {
+        std::fprintf(stderr, "bench: %s is not in the port list\n", port.c_str());
+        return 1;
+    }
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
         session.ClearFields();
         double start = NowMs();
         // The selection's notification returns when the connection has ended.
-        if (!driver::ComboChoose(GetDlgItem(session.main, PortListId), port)) {
-            std::fprintf(stderr, "bench: %s is not in the port list\n", port.c_str());
-            return 1;
-        }
+        driver::ComboChoose(list, index);
         double elapsed = NowMs() - start;
         if (session.Field(IdentityIndex) != "ZOR" || session.Field(LastFilledIndex).empty()) {
             std::fprintf(stderr, "bench: run %d did not fill every field\n", run + 1);
@@ -164,8 +189,9 @@ void PrintRow(const char* what, unsigned long long start, unsigned long long end
 
 int Polls(const std::string& exe, const std::string& port, int count) {
     Session session(exe);
-    if (!session.Ready() || !driver::ComboChoose(GetDlgItem(session.main, PortListId), port) ||
-        session.Field(IdentityIndex) != "ZOR") {
+    HWND list = session.Ready() ? GetDlgItem(session.main, PortListId) : nullptr;
+    int index = list != nullptr ? PortIndex(list, port) : -1;
+    if (index < 0 || !driver::ComboChoose(list, index) || session.Field(IdentityIndex) != "ZOR") {
         std::fprintf(stderr, "bench: could not connect zorconfig to %s\n", port.c_str());
         return 1;
     }
