@@ -3,15 +3,13 @@
 //   zorconfig_bench connect EXE PORT [RUNS]   time from choosing PORT to the
 //       last field filled, against a paced unit at 19200 baud, even parity,
 //       next to the wire time of the connection's six exchanges
-//   zorconfig_bench polls EXE PORT [COUNT]     the program's handles, GDI and
-//       USER objects and private memory before and after COUNT polls
 //
-// A poll is one WM_TIMER sent to the main window: what the one-second timer
-// would deliver, without waiting a second for each.
+// (The resources over many polls are measured inside the process by
+// poll_bench: Wine reports no handle, GUI object or memory counts of another
+// process.)
 #include "support/window_driver.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,8 +25,6 @@ constexpr int PortListId = 101;
 constexpr size_t IdentityIndex = 4;
 constexpr size_t LastFilledIndex = 28; // the humidity correction, filled last
 constexpr int DefaultRuns = 10;
-constexpr int DefaultPolls = 10000;
-constexpr UINT_PTR PollTimerId = 1;
 
 // The line of the paced unit: 19200 baud, 8 data bits, even parity, 1 stop.
 constexpr double BaudRate = 19200.0;
@@ -161,73 +157,12 @@ int Connect(const std::string& exe, const std::string& port, int runs) {
     return 0;
 }
 
-struct Resources {
-    DWORD handles = 0;
-    DWORD gdiObjects = 0;
-    DWORD userObjects = 0;
-    SIZE_T privateBytes = 0;
-};
-
-Resources Measure(HANDLE process) {
-    Resources r;
-    GetProcessHandleCount(process, &r.handles);
-    r.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
-    r.userObjects = GetGuiResources(process, GR_USEROBJECTS);
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    memory.cb = sizeof memory;
-    if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                             sizeof memory)) {
-        r.privateBytes = memory.PrivateUsage;
-    }
-    return r;
-}
-
-void PrintRow(const char* what, unsigned long long start, unsigned long long end) {
-    long long growth = static_cast<long long>(end) - static_cast<long long>(start);
-    std::printf("  %-22s %12llu %12llu %+10lld\n", what, start, end, growth);
-}
-
-int Polls(const std::string& exe, const std::string& port, int count) {
-    Session session(exe);
-    HWND list = session.Ready() ? GetDlgItem(session.main, PortListId) : nullptr;
-    int index = list != nullptr ? PortIndex(list, port) : -1;
-    if (index < 0 || !driver::ComboChoose(list, index) || session.Field(IdentityIndex) != "ZOR") {
-        std::fprintf(stderr, "bench: could not connect zorconfig to %s\n", port.c_str());
-        return 1;
-    }
-    HANDLE process =
-        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, session.program.Id());
-    if (process == nullptr) {
-        std::fprintf(stderr, "bench: cannot query the process\n");
-        return 1;
-    }
-    Resources start = Measure(process);
-    double begin = NowMs();
-    for (int i = 0; i < count; ++i) {
-        driver::Send(session.main, WM_TIMER, PollTimerId, 0);
-    }
-    double elapsed = NowMs() - begin;
-    Resources end = Measure(process);
-    CloseHandle(process);
-    std::printf("%d polls in %.1f s (%.2f ms each), against an unpaced unit\n", count,
-                elapsed / MsPerSecond, elapsed / count);
-    std::printf("  %-22s %12s %12s %10s\n", "", "start", "end", "growth");
-    PrintRow("handles", start.handles, end.handles);
-    PrintRow("GDI objects", start.gdiObjects, end.gdiObjects);
-    PrintRow("USER objects", start.userObjects, end.userObjects);
-    PrintRow("private bytes", start.privateBytes, end.privateBytes);
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 4 && std::strcmp(argv[1], "connect") == 0) {
         return Connect(argv[2], argv[3], argc >= 5 ? std::atoi(argv[4]) : DefaultRuns);
     }
-    if (argc >= 4 && std::strcmp(argv[1], "polls") == 0) {
-        return Polls(argv[2], argv[3], argc >= 5 ? std::atoi(argv[4]) : DefaultPolls);
-    }
-    std::fprintf(stderr, "usage: zorconfig_bench connect|polls EXE PORT [COUNT]\n");
+    std::fprintf(stderr, "usage: zorconfig_bench connect EXE PORT [RUNS]\n");
     return 2;
 }
