@@ -148,7 +148,7 @@ TEST_F(WindowTest, PaintMessagesReachPaintAndValidateTheWindow) {
     auto* window = new PaintingWindow;
     ASSERT_TRUE(window->Create());
     window->Show(SW_SHOWNOACTIVATE);
-    DrainQueue();
+    UpdateWindow(window->handle);
     window->paints = 0;
     InvalidateRect(window->handle, nullptr, TRUE);
     UpdateWindow(window->handle);
