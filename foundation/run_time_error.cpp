@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <cctype>
+#include <charconv>
+#include <cstdlib>
 
 namespace {
 
@@ -16,12 +18,19 @@ constexpr const char* ReportCaption = "Error";
 
 } // namespace
 
+// Formatted by hand: a printf family function would pull a whole formatting
+// engine into the program for this one line.
 std::string RunTimeErrorText(int number, std::uintptr_t address) {
     constexpr int AddressDigits = sizeof(void*) * 2;
-    char text[64];
-    std::snprintf(text, sizeof text, "Runtime error %d at $%0*llX", number, AddressDigits,
-                  static_cast<unsigned long long>(address));
-    return text;
+    constexpr int Hexadecimal = 16;
+    char digits[AddressDigits + 1] = {};
+    auto end = std::to_chars(digits, digits + AddressDigits, address, Hexadecimal).ptr;
+    std::string hex(digits, end);
+    for (char& c : hex) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    hex.insert(0, AddressDigits - hex.size(), '0');
+    return "Runtime error " + std::to_string(number) + " at $" + hex;
 }
 
 __attribute__((noinline)) void RunError(int number) { Stop(number, __builtin_return_address(0)); }
@@ -33,3 +42,11 @@ __attribute__((noinline)) void RunError(RunTimeError error) {
 __attribute__((noinline)) void AbstractCall() {
     Stop(static_cast<int>(RunTimeError::AbstractCall), __builtin_return_address(0));
 }
+
+// The system raises no exceptions of its own. Should one escape from the
+// standard library all the same, the program ends at once; the library's own
+// verbose report would bring a demangler and a printf engine into the
+// program for a message nobody sees in a GUI program.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+} // namespace __gnu_cxx
