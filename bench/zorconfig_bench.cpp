@@ -69,28 +69,6 @@ double NowMs() {
            static_cast<double>(frequency.QuadPart);
 }
 
-// The port's index in the list, -1 when absent. Entries are read as UTF-16: Wine answers a
-// cross-process CB_GETLBTEXT in UTF-16 even to an ANSI caller.
-int PortIndex(HWND list, const std::string& port) {
-    constexpr size_t Capacity = 64;
-    std::wstring wanted(port.begin(), port.end());
-    int count = driver::ComboCount(list);
-    for (int i = 0; i < count; ++i) {
-        wchar_t item[Capacity] = {};
-        LRESULT length = driver::Send(list, CB_GETLBTEXTLEN, i, 0);
-        if (length <= 0 || length >= static_cast<LRESULT>(Capacity)) {
-            continue;
-        }
-        DWORD_PTR copied = 0;
-        SendMessageTimeoutW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item), SMTO_NORMAL,
-                            driver::SendTimeoutMs, &copied);
-        if (wanted == item) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 struct Session {
     driver::Program program;
     HWND main = nullptr;
@@ -123,7 +101,7 @@ int Connect(const std::string& exe, const std::string& port, int runs) {
         return 1;
     }
     HWND list = GetDlgItem(session.main, PortListId);
-    int index = PortIndex(list, port);
+    int index = driver::ComboIndex(list, port);
     if (index < 0) {
         std::fprintf(stderr, "bench: %s is not in the port list\n", port.c_str());
         return 1;

@@ -130,13 +130,23 @@ void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 int ComboCount(HWND combo) { return static_cast<int>(Send(combo, CB_GETCOUNT, 0, 0)); }
 
+// Read as UTF-16 and converted here: Wine answers a cross-process
+// CB_GETLBTEXT in UTF-16 even to an ANSI caller, while the wide message is
+// converted right on Windows and Wine alike.
 std::string ComboItem(HWND combo, int index) {
-    char text[TextCapacity] = {};
     LRESULT length = Send(combo, CB_GETLBTEXTLEN, index, 0);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof text) {
+    if (length <= 0) {
         return {};
     }
-    Send(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(wide.data()),
+                        SMTO_NORMAL, SendTimeoutMs, &copied);
+    wide.resize(wcslen(wide.c_str()));
+    std::string text(wide.size() * 2, '\0');
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                    text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
     return text;
 }
 
@@ -161,14 +171,19 @@ bool ComboChoose(HWND combo, int index) {
     return true;
 }
 
-bool ComboChoose(HWND combo, const std::string& text) {
+int ComboIndex(HWND combo, const std::string& text) {
     std::vector<std::string> items = ComboItems(combo);
     for (size_t i = 0; i < items.size(); ++i) {
         if (items[i] == text) {
-            return ComboChoose(combo, static_cast<int>(i));
+            return static_cast<int>(i);
         }
     }
-    return false;
+    return -1;
+}
+
+bool ComboChoose(HWND combo, const std::string& text) {
+    int index = ComboIndex(combo, text);
+    return index >= 0 && ComboChoose(combo, index);
 }
 
 void Click(HWND button) { Send(button, BM_CLICK, 0, 0); }

@@ -50,6 +50,8 @@ void SetText(HWND window, const std::string& text);
 int ComboCount(HWND combo);
 std::string ComboItem(HWND combo, int index);
 std::vector<std::string> ComboItems(HWND combo);
+// The index of the entry with exactly this text, -1 when there is none.
+int ComboIndex(HWND combo, const std::string& text);
 int ComboSelection(HWND combo);
 // Selects entry index and tells the owner, as the control does on a choice.
 bool ComboChoose(HWND combo, int index);

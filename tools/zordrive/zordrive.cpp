@@ -19,7 +19,6 @@ constexpr DWORD IdentityTimeoutMs = 10000;
 constexpr int PortListId = 101;
 constexpr int PollCheckBoxId = 108;
 constexpr size_t IdentityFieldIndex = 4; // the fifth child, beside "Převodník:"
-constexpr size_t PortTextCapacity = 64;
 
 struct MainSearch {
     HWND found;
@@ -44,28 +43,6 @@ HWND FindMainWindow() {
     return search.found;
 }
 
-// The list's entries are read as UTF-16: Wine answers a cross-process
-// CB_GETLBTEXT in UTF-16 even to an ANSI caller, while the wide message is
-// converted right on Windows and Wine alike. Port names are plain ASCII.
-int PortIndex(HWND list, const std::string& port) {
-    std::wstring wanted(port.begin(), port.end());
-    int count = driver::ComboCount(list);
-    for (int i = 0; i < count; ++i) {
-        wchar_t item[PortTextCapacity] = {};
-        LRESULT length = driver::Send(list, CB_GETLBTEXTLEN, i, 0);
-        if (length <= 0 || length >= static_cast<LRESULT>(PortTextCapacity)) {
-            continue;
-        }
-        DWORD_PTR copied = 0;
-        SendMessageTimeoutW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item), SMTO_NORMAL,
-                            driver::SendTimeoutMs, &copied);
-        if (wanted == item) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 int Connect(const std::string& port, bool poll) {
     HWND main = FindMainWindow();
     if (main == nullptr) {
@@ -73,7 +50,7 @@ int Connect(const std::string& port, bool poll) {
         return 1;
     }
     HWND list = GetDlgItem(main, PortListId);
-    int index = PortIndex(list, port);
+    int index = driver::ComboIndex(list, port);
     if (index < 0 || !driver::ComboChoose(list, index)) {
         std::fprintf(stderr, "zordrive: %s is not in the port list\n", port.c_str());
         return 1;
