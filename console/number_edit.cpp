@@ -22,7 +22,9 @@ NumberEdit::NumberEdit(WindowObject* parent, const char* text, std::int32_t x, s
     style = NumberEditStyle;
 }
 
-void NumberEdit::SetFloat(int decimals, float value) { SetFloatText(handle, decimals, value); }
+void NumberEdit::SetFloat(int decimals, float value) {
+    SetFloatText(handle, decimals, value);
+}
 
 float NumberEdit::GetFloat() {
     char text[ReadBufferSize] = {};

@@ -10,13 +10,15 @@ constexpr int AtTheEnd = -1;
 
 } // namespace
 
-PortComboBox::PortComboBox(WindowObject* parent, std::int32_t x, std::int32_t y,
-                           std::int32_t width, std::int32_t height, std::int32_t id)
+PortComboBox::PortComboBox(WindowObject* parent, std::int32_t x, std::int32_t y, std::int32_t width,
+                           std::int32_t height, std::int32_t id)
     : ComboBox(parent, x, y, width, height, id, NoTextRecord, DropDownList) {
     portNames = new PortNameCollection;
 }
 
-PortComboBox::~PortComboBox() { portNames->Dispose(); }
+PortComboBox::~PortComboBox() {
+    portNames->Dispose();
+}
 
 // Appending keeps the collection's order although the list carries CBS_SORT,
 // whose order would put COM10 before COM2.

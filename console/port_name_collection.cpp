@@ -20,9 +20,13 @@ bool ValueCount(HKEY key, DWORD& count) {
 
 } // namespace
 
-PortNameCollection::PortNameCollection() : StringCollection(InitialLimit, GrowthDelta) { Fill(); }
+PortNameCollection::PortNameCollection() : StringCollection(InitialLimit, GrowthDelta) {
+    Fill();
+}
 
-void PortNameCollection::Fill() { FillFrom(HKEY_LOCAL_MACHINE, SerialCommKeyPath); }
+void PortNameCollection::Fill() {
+    FillFrom(HKEY_LOCAL_MACHINE, SerialCommKeyPath);
+}
 
 void PortNameCollection::FillFrom(HKEY root, const char* path) {
     HKEY key = nullptr;

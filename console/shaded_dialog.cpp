@@ -5,7 +5,9 @@ namespace {
 // The colour behind label text, matching the stock light grey brush.
 constexpr COLORREF LabelBackground = RGB(192, 192, 192);
 
-LRESULT LightGreyBrush() { return reinterpret_cast<LRESULT>(GetStockObject(LTGRAY_BRUSH)); }
+LRESULT LightGreyBrush() {
+    return reinterpret_cast<LRESULT>(GetStockObject(LTGRAY_BRUSH));
+}
 
 } // namespace
 

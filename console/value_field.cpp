@@ -27,9 +27,13 @@ ValueField::ValueField(WindowObject* parent, const char* text, std::int32_t x, s
     exStyle = ValueFieldExStyle;
 }
 
-void ValueField::SetInteger(std::int32_t value) { SetIntegerText(handle, value); }
+void ValueField::SetInteger(std::int32_t value) {
+    SetIntegerText(handle, value);
+}
 
-void ValueField::SetFloat(int decimals, float value) { SetFloatText(handle, decimals, value); }
+void ValueField::SetFloat(int decimals, float value) {
+    SetFloatText(handle, decimals, value);
+}
 
 void ValueField::SetFirmwareVersion(std::uint16_t version) {
     SetWindowTextA(handle, FirmwareText(version).c_str());

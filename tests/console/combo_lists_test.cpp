@@ -31,7 +31,9 @@ struct ListCase {
 // CBS_SORT, so that only appending keeps the value order.
 const ListCase listCases[] = {
     {"Address",
-     [](WindowObject* parent) { return new AddressComboBox(parent, 10, 10, 80, 200, 110, 0, false); },
+     [](WindowObject* parent) {
+         return new AddressComboBox(parent, 10, 10, 80, 200, 110, 0, false);
+     },
      Addresses()},
     {"BaudRate",
      [](WindowObject* parent) {
@@ -39,7 +41,9 @@ const ListCase listCases[] = {
      },
      {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}},
     {"Parity",
-     [](WindowObject* parent) { return new ParityComboBox(parent, 10, 10, 80, 200, 112, 0, false); },
+     [](WindowObject* parent) {
+         return new ParityComboBox(parent, 10, 10, 80, 200, 112, 0, false);
+     },
      {"None", "Odd", "Even", "Mark"}},
 };
 

@@ -85,8 +85,8 @@ const Item expectedItems[] = {
 };
 
 TEST(LineSettingsDialogTemplate, MatchesTheShippedLayoutByteForByte) {
-    HRSRC found = FindResourceExA(nullptr, RT_DIALOG,
-                                  MAKEINTRESOURCEA(LineSettingsDialogId), EnglishUnitedStates);
+    HRSRC found = FindResourceExA(nullptr, RT_DIALOG, MAKEINTRESOURCEA(LineSettingsDialogId),
+                                  EnglishUnitedStates);
     ASSERT_NE(found, nullptr) << "dialog 1 in English (United States)";
     HGLOBAL loaded = LoadResource(nullptr, found);
     ASSERT_NE(loaded, nullptr);

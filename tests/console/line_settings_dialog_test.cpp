@@ -128,9 +128,10 @@ protected:
         return [this](HWND window) {
             shown = {SelectedText(window, BaudRateItem), SelectedText(window, ParityItem),
                      SelectedText(window, AddressItem)};
-            counts = {static_cast<int>(SendDlgItemMessageA(window, BaudRateItem, CB_GETCOUNT, 0, 0)),
-                      static_cast<int>(SendDlgItemMessageA(window, ParityItem, CB_GETCOUNT, 0, 0)),
-                      static_cast<int>(SendDlgItemMessageA(window, AddressItem, CB_GETCOUNT, 0, 0))};
+            counts = {
+                static_cast<int>(SendDlgItemMessageA(window, BaudRateItem, CB_GETCOUNT, 0, 0)),
+                static_cast<int>(SendDlgItemMessageA(window, ParityItem, CB_GETCOUNT, 0, 0)),
+                static_cast<int>(SendDlgItemMessageA(window, AddressItem, CB_GETCOUNT, 0, 0))};
         };
     }
 

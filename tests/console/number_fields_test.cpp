@@ -68,13 +68,11 @@ TEST_P(ValueFieldFirmware, ShowsMajorAndMinorInHexDigits) {
     EXPECT_EQ(WindowText(field->handle), GetParam().shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, ValueFieldFirmware,
-                         testing::Values(FirmwareCase{0x0109, "1.09"},
-                                         FirmwareCase{0x0A01, "0A.01"},
-                                         FirmwareCase{0x0112, "1.12"},
-                                         FirmwareCase{0x1000, "10.00"},
-                                         FirmwareCase{0x00FF, "0.FF"},
-                                         FirmwareCase{0xFFFF, "FF.FF"}));
+INSTANTIATE_TEST_SUITE_P(
+    Versions, ValueFieldFirmware,
+    testing::Values(FirmwareCase{0x0109, "1.09"}, FirmwareCase{0x0A01, "0A.01"},
+                    FirmwareCase{0x0112, "1.12"}, FirmwareCase{0x1000, "10.00"},
+                    FirmwareCase{0x00FF, "0.FF"}, FirmwareCase{0xFFFF, "FF.FF"}));
 
 struct FloatCase {
     int decimals;
@@ -83,9 +81,10 @@ struct FloatCase {
 };
 
 const FloatCase floatCases[] = {
-    {2, -0.001f, "-0.00"}, {2, 0.125f, "0.13"},    {2, 21.5f, "21.50"}, {2, 0.0f, "0.00"},
-    {2, 327.67f, "327.67"}, {1, -0.1f, "-0.1"},     {1, 123.4f, "123.4"},
-    {2, static_cast<float>(-32768 / 100.0), "-327.68"},
+    {2, -0.001f, "-0.00"},  {2, 0.125f, "0.13"},
+    {2, 21.5f, "21.50"},    {2, 0.0f, "0.00"},
+    {2, 327.67f, "327.67"}, {1, -0.1f, "-0.1"},
+    {1, 123.4f, "123.4"},   {2, static_cast<float>(-32768 / 100.0), "-327.68"},
 };
 
 class FloatText : public ValueFieldTest, public testing::WithParamInterface<FloatCase> {};

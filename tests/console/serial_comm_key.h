@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-
 // One registry value as stored: name, type and raw data bytes.
 struct StoredValue {
     std::string name;
@@ -56,8 +55,8 @@ protected:
             StoredValue value;
             value.data.resize(1024);
             DWORD dataSize = static_cast<DWORD>(value.data.size());
-            if (RegEnumValueA(key, index, name, &nameSize, nullptr, &value.type,
-                              value.data.data(), &dataSize) != ERROR_SUCCESS) {
+            if (RegEnumValueA(key, index, name, &nameSize, nullptr, &value.type, value.data.data(),
+                              &dataSize) != ERROR_SUCCESS) {
                 return values;
             }
             value.name.assign(name, nameSize);
