@@ -421,8 +421,11 @@ TEST_F(ZorConfig, RefusesAnIncompatibleUnitAndClosesThePort) {
     }
 }
 
-TEST_F(ZorConfig, SilentUnitClearsTheIdentityWithoutABox) {
+TEST_F(ZorConfig, SilentUnitClearsTheIdentityWithoutABoxAndClosesThePort) {
     ConnectToUnit();
+    // Polling goes on after the failed connection: only a closed port keeps
+    // the silent unit from hearing its requests.
+    driver::Click(Item(PollCheckBoxId));
     unit.Command("fault silent");
     ChoosePortLater();
     EXPECT_TRUE(FieldBecomes(IdentityIndex, ""));
@@ -430,6 +433,7 @@ TEST_F(ZorConfig, SilentUnitClearsTheIdentityWithoutABox) {
     EXPECT_TRUE(FieldBecomes(SerialNumberIndex, ""));
     EXPECT_EQ(WaitForBox(NoBoxWaitMs), nullptr);
     EXPECT_EQ(Field(HumidityIndex), DefaultHumidity);
+    EXPECT_TRUE(UnitStaysQuiet()) << "the port stayed open";
 }
 
 // --- polling ----------------------------------------------------------------
