@@ -216,8 +216,11 @@ void Simulator::Schedule(const Transmission& transmission, const LineSettings& l
         lineFreeAt_ = start;
         return;
     }
+    // On a paced line a byte reaches the tool when its last bit is on the
+    // wire, one character time after it started.
+    Micros firstArrival = start + character;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        Chunk chunk{start + step * static_cast<long>(i), {bytes[i]}, {}, {}};
+        Chunk chunk{firstArrival + step * static_cast<long>(i), {bytes[i]}, {}, {}};
         if (i == 0) {
             chunk.reply = bytes;
             chunk.meaning = std::move(meaning);
