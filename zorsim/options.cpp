@@ -72,12 +72,12 @@ bool SetIdentity(Options& options, std::string_view text) {
 
 // "short 6" as one argument, or "short:6".
 bool SetFault(Options& options, std::string_view text) {
-    std::string spec(text);
-    auto separator = spec.find(FaultAmountSeparator);
+    std::string command(text);
+    auto separator = command.find(FaultAmountSeparator);
     if (separator != std::string::npos) {
-        spec[separator] = ' ';
+        command[separator] = ' ';
     }
-    auto fault = ParseFault(spec);
+    auto fault = ParseFault(command);
     if (fault) {
         options.unit.fault = *fault;
     }
@@ -184,7 +184,7 @@ unit:
   --correction-limit RAW largest accepted correction, either sign (5000)
   --restart-silence MS   how long a restart keeps the unit silent (500)
   --still                readings do not drift
-  --fault SPEC           none|silent|badcrc|short:N|trickle:MS|surplus:N|delay:MS
+  --fault FAULT          none|silent|badcrc|short:N|trickle:MS|surplus:N|delay:MS
 )";
 
 } // namespace zorsim
