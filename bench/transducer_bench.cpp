@@ -4,6 +4,7 @@
 // Each read starts on an idle line (a pause between reads stands for the
 // silence a real line needs before the next request). bench/run starts such
 // a unit (zorsim --pace, 19200 baud, even).
+#include "wire_time.h"
 #include "device/transducer.h"
 
 #include <windows.h>
@@ -21,9 +22,6 @@ constexpr int Repetitions = 21;
 constexpr DWORD IdleBetweenReadsMs = 5;
 constexpr std::uint32_t BaudRate = 19200;
 constexpr std::uint8_t Unit = 1;
-// Start bit, 8 data bits, parity, stop bit.
-constexpr double BitsPerCharacter = 11;
-constexpr double SilenceCharacters = 3.5;
 constexpr int RequestCharacters = 8;
 constexpr int ReadReplyOverhead = 5;
 
@@ -49,9 +47,7 @@ const ReadOperation operations[] = {
 };
 
 double WireMilliseconds(int registers) {
-    const double characterMs = BitsPerCharacter * 1000.0 / BaudRate;
-    const int characters = RequestCharacters + 2 * registers + ReadReplyOverhead;
-    return (characters + SilenceCharacters) * characterMs;
+    return wire::ExchangeMs(BaudRate, RequestCharacters, 2 * registers + ReadReplyOverhead);
 }
 
 // Median and fastest of the timed reads; failures are counted.

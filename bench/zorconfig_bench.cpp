@@ -7,6 +7,7 @@
 // (The resources over many polls are measured inside the process by
 // poll_bench: Wine reports no handle, GUI object or memory counts of another
 // process.)
+#include "wire_time.h"
 #include "support/window_driver.h"
 
 #include <windows.h>
@@ -28,8 +29,6 @@ constexpr int DefaultRuns = 10;
 
 // The line of the paced unit: 19200 baud, 8 data bits, even parity, 1 stop.
 constexpr double BaudRate = 19200.0;
-constexpr double BitsPerCharacter = 11.0;
-constexpr double SilenceCharacters = 3.5;
 constexpr double MsPerSecond = 1000.0;
 
 // The six exchanges of a connection: request and reply lengths in bytes.
@@ -44,15 +43,11 @@ constexpr Exchange ConnectExchanges[] = {
     {"measurements (input 16-18)", 8, 5 + 6}, {"corrections (holding 256-257)", 8, 5 + 4},
 };
 
-double CharacterMs() {
-    return BitsPerCharacter / BaudRate * MsPerSecond;
-}
-
 // Wire time of the bytes both ways plus the unit's silence before each reply.
 double WireMs() {
     double total = 0;
     for (const Exchange& e : ConnectExchanges) {
-        total += (e.requestBytes + e.replyBytes + SilenceCharacters) * CharacterMs();
+        total += wire::ExchangeMs(BaudRate, e.requestBytes, e.replyBytes);
     }
     return total;
 }
@@ -126,7 +121,7 @@ int Connect(const std::string& exe, const std::string& port, int runs) {
     for (const Exchange& e : ConnectExchanges) {
         std::printf("  %-32s %2d + %2d bytes  %6.2f ms on the wire with the silence\n", e.what,
                     e.requestBytes, e.replyBytes,
-                    (e.requestBytes + e.replyBytes + SilenceCharacters) * CharacterMs());
+                    wire::ExchangeMs(BaudRate, e.requestBytes, e.replyBytes));
     }
     std::printf("  wire time of the six exchanges: %.1f ms\n", wire);
     std::printf("  selection to last field filled: min %.1f ms, median %.1f ms, max %.1f ms\n",
