@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/message_queue.h"
 #include "framework/application.h"
 #include "framework/window.h"
 
@@ -14,17 +15,6 @@ struct ConsoleTestApplication : Application {
     ConsoleTestApplication() : Application("console tests") {}
     void BuildMainWindow() override {}
 };
-
-// Handles what earlier steps left in the thread's queue.
-inline void DrainQueue() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-}
 
 // Each test gets an application and a shown top-level window of the
 // framework class to put controls in and to own dialogs, as the main window

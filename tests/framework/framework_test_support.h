@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/message_queue.h"
 #include "framework/application.h"
 #include "framework/window.h"
 
@@ -24,17 +25,6 @@ struct TestApplication : Application {
     std::optional<bool> quitAnswer;
     int mayQuitAsked = 0;
 };
-
-// Handles whatever earlier steps left in the thread's queue; a quit is dropped.
-inline void DrainQueue() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-}
 
 struct QuitMessages {
     int count = 0;
