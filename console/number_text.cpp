@@ -508,10 +508,17 @@ std::string FirmwareText(uint16_t version) {
 }
 
 float ReadNumber(const char* text) {
+    float value = 0.0f;
+    TryReadNumber(text, value);
+    return value;
+}
+
+bool TryReadNumber(const char* text, float& value) {
     DecimalNumber number;
     if (text == nullptr || !Parse(text, number))
-        return 0.0f;
-    return ConvertToFloat(number);
+        return false;
+    value = ConvertToFloat(number);
+    return true;
 }
 
 float ScaledValue(int16_t raw, int divisor) {

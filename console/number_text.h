@@ -48,6 +48,11 @@ std::string FirmwareText(uint16_t version);
 constexpr int ReadNumberMostCharacters = 15;
 float ReadNumber(const char* text);
 
+// The same reading for callers that must tell a typed 0 from a text that is
+// no number: false, with `value` untouched, for the texts ReadNumber reads as 0
+// because they break the syntax.
+bool TryReadNumber(const char* text, float& value);
+
 // A raw signed 16-bit register value as the shown quantity: divided in double
 // precision, the quotient rounded to single precision. `divisor` is non-zero.
 float ScaledValue(int16_t raw, int divisor);

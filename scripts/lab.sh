@@ -101,6 +101,9 @@ lab_apply_ports() {
 #   COM5 <-> COM6  a plain pty pair, both ends in Wine (serial port tests)
 #   COM7           simulated unit "unit" (device tests)
 #   COM8           simulated unit "console" (the program's end-to-end tests)
+#   COM11          simulated unit "zorctl" (zorctl's end-to-end tests); it
+#                  answers only while the line's rate and parity match its own
+#   COM12          a listed port that never opens (its device is a folder)
 lab_start() {
   mkdir -p "$LAB"
   lab_prefix
@@ -113,7 +116,10 @@ lab_start() {
     lab_port COM7 "$LAB/unit.tty"
     lab_unit console --still
     lab_port COM8 "$LAB/console.tty"
+    lab_unit zorctl --still --strict-line
+    lab_port COM11 "$LAB/zorctl.tty"
   fi
+  lab_port COM12 "$LAB"
   lab_apply_ports
   "$WINESERVER" -p
   # Start Wine's own services now, with their output going nowhere: started

@@ -1,0 +1,5 @@
+#include "zorctl/zorctl_program.h"
+
+int main(int argc, char** argv) {
+    return RunZorctl(argc, argv);
+}

@@ -1,0 +1,52 @@
+#include "zorctl/zorctl_program.h"
+
+#include "zorctl/bus_command.h"
+#include "zorctl/command_line.h"
+#include "zorctl/correct_command.h"
+#include "zorctl/info_command.h"
+#include "zorctl/port_list.h"
+#include "zorctl/ports_command.h"
+#include "zorctl/report.h"
+#include "zorctl/scan_command.h"
+#include "zorctl/unit_link.h"
+#include "zorctl/watch_command.h"
+
+namespace {
+
+ExitCode RunCommand(const Invocation& invocation) {
+    if (invocation.command == Command::Ports) {
+        return RunPorts();
+    }
+    // A name that is no port of this machine is a typing error, told before
+    // anything is opened.
+    if (!port_list::IsKnown(invocation.port)) {
+        return report::Fail(ExitCode::Usage, "unknown port \"" + invocation.port +
+                                                 "\" (zorctl ports lists this machine's ports)");
+    }
+    UnitLink link;
+    switch (invocation.command) {
+    case Command::Info:
+        return RunInfo(link, invocation);
+    case Command::Watch:
+        return RunWatch(link, invocation);
+    case Command::Correct:
+        return RunCorrect(link, invocation);
+    case Command::Bus:
+        return RunBus(link, invocation);
+    case Command::Scan:
+        return RunScan(link, invocation);
+    case Command::Ports:
+        break;
+    }
+    return ExitCode::Done;
+}
+
+} // namespace
+
+int RunZorctl(int argc, const char* const* argv) {
+    const ParseOutcome parsed = ParseCommandLine(argc, argv);
+    if (!parsed.invocation) {
+        return AsStatus(parsed.code);
+    }
+    return AsStatus(RunCommand(*parsed.invocation));
+}
