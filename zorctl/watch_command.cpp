@@ -96,6 +96,7 @@ ExitCode RunWatch(UnitLink& link, const Invocation& invocation) {
     Clock::time_point due = Clock::now();
     for (long row = 0; options.count == 0 || row < options.count; ++row) {
         if (!WaitUntil(due)) {
+            report::Problem("stopped by Ctrl-C after " + std::to_string(row) + " readings");
             break;
         }
         const Reading reading = Read(link.Unit());
