@@ -66,10 +66,6 @@ ExitCode Verify(UnitLink& link, const BusSettings& stored) {
 } // namespace
 
 ExitCode RunBus(UnitLink& link, const Invocation& invocation) {
-    const ExitCode connected = link.Connect(invocation.port, invocation.line);
-    if (connected != ExitCode::Done) {
-        return connected;
-    }
     const BusOptions& options = invocation.bus;
     const ExitCode written = WriteSettings(link, options);
     if (written != ExitCode::Done) {

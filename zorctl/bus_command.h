@@ -9,4 +9,5 @@ class UnitLink;
 // (address, then baud rate, then parity), restarts the unit so that it takes
 // them up, and with --verify reaches it again with what it stored, waiting
 // out the restart, to check that it answers there as a ZOR unit.
+// `link` comes connected: the unit has answered as a ZOR unit.
 ExitCode RunBus(UnitLink& link, const Invocation& invocation);

@@ -63,6 +63,14 @@ void AddLine(CLI::App* sub, Definition& d) {
         ->capture_default_str();
 }
 
+// A command that reaches one unit: the port and the line to reach it with.
+CLI::App* AddUnitCommand(Definition& d, const char* name, const char* help, Command command) {
+    CLI::App* sub = AddCommand(d, name, help, command);
+    AddPort(sub, d);
+    AddLine(sub, d);
+    return sub;
+}
+
 void DefineWatch(CLI::App* sub, Definition& d) {
     sub->add_option("--interval", d.texts.interval, "seconds between readings, above 0")
         ->capture_default_str();
@@ -105,28 +113,14 @@ void Define(Definition& d) {
     d.app.set_version_flag("--version", VersionText);
     AddCommand(d, "ports", "list the serial ports of this machine", Command::Ports);
 
-    CLI::App* info = AddCommand(d, "info", "show everything the unit tells", Command::Info);
-    AddPort(info, d);
-    AddLine(info, d);
+    CLI::App* info = AddUnitCommand(d, "info", "show everything the unit tells", Command::Info);
     info->add_flag("--json", d.invocation.json, "print one JSON object instead of text");
-
-    CLI::App* watch =
-        AddCommand(d, "watch", "read the measurements once per interval", Command::Watch);
-    AddPort(watch, d);
-    AddLine(watch, d);
-    DefineWatch(watch, d);
-
-    CLI::App* correct = AddCommand(d, "correct", "write the corrections", Command::Correct);
-    AddPort(correct, d);
-    AddLine(correct, d);
-    DefineCorrect(correct, d);
-
-    CLI::App* bus =
-        AddCommand(d, "bus", "show or store the unit's bus settings, restart it", Command::Bus);
-    AddPort(bus, d);
-    AddLine(bus, d);
-    DefineBus(bus, d);
-
+    DefineWatch(
+        AddUnitCommand(d, "watch", "read the measurements once per interval", Command::Watch), d);
+    DefineCorrect(AddUnitCommand(d, "correct", "write the corrections", Command::Correct), d);
+    DefineBus(
+        AddUnitCommand(d, "bus", "show or store the unit's bus settings, restart it", Command::Bus),
+        d);
     CLI::App* scan = AddCommand(d, "scan", "look for ZOR units on a line", Command::Scan);
     AddPort(scan, d);
     DefineScan(scan, d);

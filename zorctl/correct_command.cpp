@@ -36,10 +36,6 @@ ExitCode Write(UnitLink& link, const CorrectionWrite& target, float value) {
 } // namespace
 
 ExitCode RunCorrect(UnitLink& link, const Invocation& invocation) {
-    const ExitCode connected = link.Connect(invocation.port, invocation.line);
-    if (connected != ExitCode::Done) {
-        return connected;
-    }
     const CorrectOptions& options = invocation.correct;
     if (options.temperature) {
         const ExitCode written = Write(link, TemperatureWrite, *options.temperature);

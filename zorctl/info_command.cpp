@@ -147,10 +147,6 @@ void AddCorrections(InfoSheet& sheet, Transducer& unit) {
 } // namespace
 
 ExitCode RunInfo(UnitLink& link, const Invocation& invocation) {
-    const ExitCode connected = link.Connect(invocation.port, invocation.line);
-    if (connected != ExitCode::Done) {
-        return connected;
-    }
     InfoSheet sheet(link);
     sheet.Add("port", invocation.port);
     sheet.Add("line", line_names::LineText(invocation.line));

@@ -10,4 +10,5 @@ class UnitLink;
 // measurements, corrections), as aligned text or one JSON object. A read
 // that fails shows as such and makes the exit code tell it; the others are
 // still shown.
+// `link` comes connected: the unit has answered as a ZOR unit.
 ExitCode RunInfo(UnitLink& link, const Invocation& invocation);

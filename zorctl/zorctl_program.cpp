@@ -24,21 +24,27 @@ ExitCode RunCommand(const Invocation& invocation) {
                                                  "\" (zorctl ports lists this machine's ports)");
     }
     UnitLink link;
+    // watch prepares its file before it connects; scan looks for units itself.
+    if (invocation.command == Command::Watch) {
+        return RunWatch(link, invocation);
+    }
+    if (invocation.command == Command::Scan) {
+        return RunScan(link, invocation);
+    }
+    const ExitCode connected = link.Connect(invocation.port, invocation.line);
+    if (connected != ExitCode::Done) {
+        return connected;
+    }
     switch (invocation.command) {
     case Command::Info:
         return RunInfo(link, invocation);
-    case Command::Watch:
-        return RunWatch(link, invocation);
     case Command::Correct:
         return RunCorrect(link, invocation);
     case Command::Bus:
         return RunBus(link, invocation);
-    case Command::Scan:
-        return RunScan(link, invocation);
-    case Command::Ports:
-        break;
+    default:
+        return ExitCode::Done;
     }
-    return ExitCode::Done;
 }
 
 } // namespace
