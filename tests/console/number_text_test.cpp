@@ -232,6 +232,28 @@ TEST(ReadNumberTest, NullTextReadsZero) {
     EXPECT_TRUE(SameFloat(0.0f, ReadNumber(nullptr)));
 }
 
+// A command line must refuse what the window reads as 0 for want of a number.
+TEST(TryReadNumberTest, TellsATypedZeroFromATextThatIsNoNumber) {
+    for (const char* zero : {"0", "-0,0", " +.0", "0e5"}) {
+        float value = 7.0f;
+        EXPECT_TRUE(TryReadNumber(zero, value)) << zero;
+        EXPECT_EQ(value, 0.0f) << zero;
+    }
+    for (const char* text : {"", "abc", ".", "-", "2.25 ", "1e", "- 1", "infinity"}) {
+        float value = 7.0f;
+        EXPECT_FALSE(TryReadNumber(text, value)) << '"' << text << '"';
+        EXPECT_EQ(value, 7.0f) << '"' << text << '"';
+    }
+    float untouched = 7.0f;
+    EXPECT_FALSE(TryReadNumber(nullptr, untouched));
+    for (const ReadCase& c : ReadCases) {
+        float value = 0.0f;
+        if (TryReadNumber(c.text, value)) {
+            EXPECT_TRUE(SameFloat(value, ReadNumber(c.text))) << '"' << c.text << '"';
+        }
+    }
+}
+
 // Ten significant digits name every float uniquely, so the fixed text of a
 // float must read back as the very same float: this ties the exact decimal
 // expansion and the correctly rounded reading together over many binades.
