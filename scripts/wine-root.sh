@@ -10,7 +10,7 @@
 
 : "${ZOR_WINE_ROOT:=/var/cache/zor/wine-root}"
 # Raise when the recipe below changes, so that older roots are made again.
-ZOR_WINE_ROOT_RECIPE=1
+ZOR_WINE_ROOT_RECIPE=2
 ZOR_WINE_ROOT_SUITE=trixie
 
 wine_root_marker() { echo "$ZOR_WINE_ROOT/.zor-wine-root-complete"; }
@@ -76,10 +76,12 @@ wine_root_make() {
     debootstrap --variant=minbase "$ZOR_WINE_ROOT_SUITE" "$ZOR_WINE_ROOT" "$mirror" >"$log" 2>&1 ||
     wine_root_fail "debootstrap of Debian $ZOR_WINE_ROOT_SUITE from $mirror failed (see $log)"
   cp /etc/resolv.conf "$ZOR_WINE_ROOT/etc/resolv.conf" 2>/dev/null || true
+  # fonts-wine brings Wine's own fonts, among them the symbols of the caption
+  # buttons; the Czech locale is for Wine's ANSI code page (scripts/wine).
   wine_root_chroot '
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq &&
-    apt-get install -y -qq --no-install-recommends wine64 wine locales &&
+    apt-get install -y -qq --no-install-recommends wine64 wine fonts-wine locales &&
     sed -i "s/^# *\(cs_CZ.UTF-8 UTF-8\)/\1/" /etc/locale.gen &&
     locale-gen' >>"$log" 2>&1 ||
     wine_root_fail "installing Wine into the root failed (see $log)"
