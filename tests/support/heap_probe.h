@@ -9,7 +9,8 @@
 // asking the C runtime how it keeps its heap.
 class HeapProbe {
 public:
-    // Records the blocks allocated from now until the probe ends.
+    // Records the blocks allocated from now until the probe ends; one probe
+    // at a time.
     HeapProbe();
     ~HeapProbe();
     HeapProbe(const HeapProbe&) = delete;
