@@ -53,5 +53,6 @@ public:
     bool quitReceived;
 };
 
-// The one application of the process; set by its constructor.
+// The one application of the process; set by its constructor and cleared by
+// its destructor.
 extern Application* currentApplication;

@@ -2,6 +2,7 @@
 
 #include "modbus_frames.h"
 #include "scripted_line.h"
+#include "support/heap_probe.h"
 
 #include <gtest/gtest.h>
 
@@ -9,23 +10,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-// Every heap block the program asks for passes here (the linker routes
-// malloc and calloc through these), so a test can prove a stretch of code
-// allocates nothing.
-namespace {
-int allocations = 0;
-}
-extern "C" void* __real_malloc(std::size_t size);
-extern "C" void* __real_calloc(std::size_t count, std::size_t size);
-extern "C" void* __wrap_malloc(std::size_t size) {
-    ++allocations;
-    return __real_malloc(size);
-}
-extern "C" void* __wrap_calloc(std::size_t count, std::size_t size) {
-    ++allocations;
-    return __real_calloc(count, size);
-}
 
 namespace {
 
@@ -277,9 +261,12 @@ TEST_P(ExchangeTest, SendsRequestAndJudgesReply) {
         destination.resize(4);
     }
 
-    const int allocationsBefore = allocations;
-    const bool result = Run(c.request, destination.data());
-    EXPECT_EQ(allocations, allocationsBefore) << "an exchange must not allocate";
+    bool result = false;
+    {
+        HeapProbe probe;
+        result = Run(c.request, destination.data());
+        EXPECT_EQ(probe.Allocations(), 0u) << "an exchange must not allocate";
+    }
 
     EXPECT_EQ(result, c.result);
     EXPECT_EQ(Hex(scriptedLine.written), Hex(c.sent));

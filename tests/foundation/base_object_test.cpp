@@ -1,9 +1,11 @@
 #include "foundation/base_object.h"
 #include "foundation/run_time_error.h"
 #include "support/child_process.h"
+#include "support/heap_probe.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -69,13 +71,28 @@ TEST(BaseObject, DisposeRunsTheHookOnTheWholeObjectBeforeDestruction) {
     EXPECT_EQ(log, (std::vector<std::string>{"before", "destructor"}));
 }
 
-TEST(RunTimeErrorText, NamesNumberAndAddressInHex) {
-    std::string text = RunTimeErrorText(211, 0x4012ABu);
-    std::string digits(sizeof(void*) * 2 - 6, '0');
-    EXPECT_EQ(text, "Runtime error 211 at $" + digits + "4012AB");
+struct TextCase {
+    int number;
+    std::uintptr_t address;
+    std::string expected;
+};
+
+TEST(RunTimeErrorText, NamesNumberAndAddressInCapitalHexOfPointerWidth) {
+    const std::string pad(sizeof(void*) * 2 - 6, '0');
+    const std::string allOnes(sizeof(void*) * 2, 'F');
+    const TextCase cases[] = {
+        {211, 0x4012ABu, "Runtime error 211 at $" + pad + "4012AB"},
+        {203, 0, "Runtime error 203 at $" + std::string(sizeof(void*) * 2, '0')},
+        {INT_MIN, UINTPTR_MAX, "Runtime error -2147483648 at $" + allOnes},
+    };
+    for (const TextCase& c : cases) {
+        EXPECT_STREQ(FormatRunTimeError(c.number, c.address).text, c.expected.c_str());
+    }
 }
 
-ZOR_CHILD_ACTION(CallAbstract) { AbstractCall(); }
+ZOR_CHILD_ACTION(CallAbstract) {
+    AbstractCall();
+}
 
 // More than any process can be given, so the allocation must fail. The
 // allocation functions are called directly: a new-expression may be elided.
@@ -89,6 +106,25 @@ ZOR_CHILD_ACTION(ExhaustHeap) {
 ZOR_CHILD_ACTION(ExhaustHeapForObject) {
     void* block = BaseObject::operator new(hugeSize);
     std::printf("%p\n", block);
+}
+
+// An exhausted heap fails the small blocks too, and with them anything the
+// report itself might want from the heap.
+ZOR_CHILD_ACTION(RefuseHeap) {
+    HeapProbe::RefuseEveryAllocation();
+    void* block = ::operator new(1);
+    std::printf("%p\n", block);
+}
+
+ZOR_CHILD_ACTION(RefuseHeapForObject) {
+    HeapProbe::RefuseEveryAllocation();
+    auto* sample = new Sample;
+    std::printf("%p\n", static_cast<void*>(sample));
+}
+
+ZOR_CHILD_ACTION(CallAbstractWithoutHeap) {
+    HeapProbe::RefuseEveryAllocation();
+    AbstractCall();
 }
 
 struct FatalCase {
@@ -105,6 +141,9 @@ TEST_P(RunTimeErrors, ShowErrorBoxAndExitWithTheNumber) {
 INSTANTIATE_TEST_SUITE_P(Fatal, RunTimeErrors,
                          testing::Values(FatalCase{"CallAbstract", 211},
                                          FatalCase{"ExhaustHeap", 203},
-                                         FatalCase{"ExhaustHeapForObject", 203}));
+                                         FatalCase{"ExhaustHeapForObject", 203},
+                                         FatalCase{"RefuseHeap", 203},
+                                         FatalCase{"RefuseHeapForObject", 203},
+                                         FatalCase{"CallAbstractWithoutHeap", 211}));
 
 } // namespace
