@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "device/serial_timeouts.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -26,16 +26,16 @@ struct ScriptedLine {
     int reads = 0;
     int writes = 0;
     int purges = 0;
-    DWORD purgeFlags = 0;
-    std::vector<DWORD> readSizes;
+    std::uint32_t purgeFlags = 0;
+    std::vector<std::uint32_t> readSizes;
     std::vector<std::uint8_t> written;
 
     struct LineCall {
-        DWORD controlFlags, baudRate;
-        BYTE byteSize, parity, stopBits;
+        std::uint32_t controlFlags, baudRate;
+        std::uint8_t byteSize, parity, stopBits;
     };
     std::vector<LineCall> lineCalls;
-    std::vector<COMMTIMEOUTS> timeoutCalls;
+    std::vector<SerialTimeouts> timeoutCalls;
     // "line" and "timeouts" in call order.
     std::vector<std::string> setupOrder;
 

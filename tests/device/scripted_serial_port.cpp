@@ -42,7 +42,8 @@ int ScriptedLine::Pending() const {
     return pending - static_cast<int>(nextChunk < chunks.size() ? chunkOffset : 0);
 }
 
-SerialPort::SerialPort() : handle(INVALID_HANDLE_VALUE) {}
+// The platform's handle fields are never used here.
+SerialPort::SerialPort() {}
 
 SerialPort::~SerialPort() {
     Close();
@@ -52,20 +53,24 @@ bool SerialPort::Open(const char*) {
     return scriptedLine.open;
 }
 
+bool SerialPort::IsOpen() const {
+    return scriptedLine.open;
+}
+
 void SerialPort::Close() {}
 
-void SerialPort::SetLine(DWORD controlFlags, DWORD baudRate, BYTE byteSize, BYTE parity,
-                         BYTE stopBits) {
+void SerialPort::SetLine(std::uint32_t controlFlags, std::uint32_t baudRate, std::uint8_t byteSize,
+                         std::uint8_t parity, std::uint8_t stopBits) {
     scriptedLine.lineCalls.push_back({controlFlags, baudRate, byteSize, parity, stopBits});
     scriptedLine.setupOrder.push_back("line");
 }
 
-void SerialPort::SetTimeouts(const COMMTIMEOUTS& timeouts) {
+void SerialPort::SetTimeouts(const SerialTimeouts& timeouts) {
     scriptedLine.timeoutCalls.push_back(timeouts);
     scriptedLine.setupOrder.push_back("timeouts");
 }
 
-DWORD SerialPort::Read(void* destination, DWORD count) {
+std::uint32_t SerialPort::Read(void* destination, std::uint32_t count) {
     ScriptedLine& line = scriptedLine;
     ++line.reads;
     line.readSizes.push_back(count);
@@ -80,10 +85,10 @@ DWORD SerialPort::Read(void* destination, DWORD count) {
         ++line.nextChunk;
         line.chunkOffset = 0;
     }
-    return static_cast<DWORD>(taken);
+    return static_cast<std::uint32_t>(taken);
 }
 
-DWORD SerialPort::Write(const void* source, DWORD count) {
+std::uint32_t SerialPort::Write(const void* source, std::uint32_t count) {
     ++scriptedLine.writes;
     if (!scriptedLine.open) {
         return 0;
@@ -93,7 +98,7 @@ DWORD SerialPort::Write(const void* source, DWORD count) {
     return count;
 }
 
-void SerialPort::Purge(DWORD flags) {
+void SerialPort::Purge(std::uint32_t flags) {
     ++scriptedLine.purges;
     scriptedLine.purgeFlags = flags;
     scriptedLine.nextChunk = scriptedLine.chunks.size();
