@@ -17,29 +17,43 @@ constexpr std::size_t CallCapacity = 256;
 } // namespace
 
 void ScriptedLine::Reset() {
-    *this = ScriptedLine{};
+    open = true;
+    reads = writes = purges = 0;
+    purgeFlags = 0;
+    readSizes.clear();
+    written.clear();
+    lineCalls.clear();
+    timeoutCalls.clear();
+    setupOrder.clear();
+    queued.clear();
+    chunkEnds.clear();
+    nextChunk = 0;
+    readOffset = 0;
     written.reserve(WrittenCapacity);
     readSizes.reserve(CallCapacity);
+    queued.reserve(WrittenCapacity);
+    chunkEnds.reserve(CallCapacity);
 }
 
 void ScriptedLine::Arrive(std::initializer_list<std::uint8_t> bytes) {
-    chunks.emplace_back(bytes);
+    Arrive(bytes.begin(), bytes.size());
 }
 
 void ScriptedLine::Arrive(const std::vector<std::uint8_t>& bytes) {
-    chunks.push_back(bytes);
+    Arrive(bytes.data(), bytes.size());
+}
+
+void ScriptedLine::Arrive(const std::uint8_t* bytes, std::size_t count) {
+    queued.insert(queued.end(), bytes, bytes + count);
+    chunkEnds.push_back(queued.size());
 }
 
 void ScriptedLine::Silence() {
-    chunks.emplace_back();
+    chunkEnds.push_back(queued.size());
 }
 
 int ScriptedLine::Pending() const {
-    int pending = 0;
-    for (std::size_t i = nextChunk; i < chunks.size(); ++i) {
-        pending += static_cast<int>(chunks[i].size());
-    }
-    return pending - static_cast<int>(nextChunk < chunks.size() ? chunkOffset : 0);
+    return static_cast<int>(queued.size() - readOffset);
 }
 
 // The platform's handle fields are never used here.
@@ -74,16 +88,17 @@ std::uint32_t SerialPort::Read(void* destination, std::uint32_t count) {
     ScriptedLine& line = scriptedLine;
     ++line.reads;
     line.readSizes.push_back(count);
-    if (!line.open || line.nextChunk >= line.chunks.size()) {
+    if (!line.open || line.nextChunk >= line.chunkEnds.size()) {
         return 0;
     }
-    const std::vector<std::uint8_t>& chunk = line.chunks[line.nextChunk];
-    const std::size_t taken = std::min<std::size_t>(count, chunk.size() - line.chunkOffset);
-    std::memcpy(destination, chunk.data() + line.chunkOffset, taken);
-    line.chunkOffset += taken;
-    if (line.chunkOffset == chunk.size()) {
+    const std::size_t end = line.chunkEnds[line.nextChunk];
+    const std::size_t taken = std::min<std::size_t>(count, end - line.readOffset);
+    if (taken > 0) {
+        std::memcpy(destination, line.queued.data() + line.readOffset, taken);
+    }
+    line.readOffset += taken;
+    if (line.readOffset == end) {
         ++line.nextChunk;
-        line.chunkOffset = 0;
     }
     return static_cast<std::uint32_t>(taken);
 }
@@ -101,6 +116,6 @@ std::uint32_t SerialPort::Write(const void* source, std::uint32_t count) {
 void SerialPort::Purge(std::uint32_t flags) {
     ++scriptedLine.purges;
     scriptedLine.purgeFlags = flags;
-    scriptedLine.nextChunk = scriptedLine.chunks.size();
-    scriptedLine.chunkOffset = 0;
+    scriptedLine.nextChunk = scriptedLine.chunkEnds.size();
+    scriptedLine.readOffset = scriptedLine.queued.size();
 }
