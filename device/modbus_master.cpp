@@ -35,7 +35,7 @@ constexpr std::uint16_t CrcPolynomial = 0xA001;
 constexpr int BitsPerByte = 8;
 constexpr std::uint16_t ByteMask = 0xFF;
 
-constexpr DWORD PurgeBothQueues = PURGE_TXCLEAR | PURGE_RXCLEAR;
+constexpr std::uint32_t PurgeBothQueues = SerialPort::PurgeTransmit | SerialPort::PurgeReceive;
 
 constexpr std::uint8_t HighByte(std::uint16_t value) {
     return value >> BitsPerByte;

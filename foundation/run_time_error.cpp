@@ -1,6 +1,6 @@
 #include "foundation/run_time_error.h"
 
-#include <windows.h>
+#include "foundation/run_time_error_report.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr const char* ReportCaption = "Error";
 constexpr std::string_view ReportStart = "Runtime error ";
 constexpr std::string_view AddressMark = " at $";
 constexpr int Hexadecimal = 16;
@@ -24,8 +23,7 @@ static_assert(ReportStart.size() + NumberChars + AddressMark.size() +
 [[noreturn]] void Stop(int number, void* address) {
     const RunTimeErrorText report =
         FormatRunTimeError(number, reinterpret_cast<std::uintptr_t>(address));
-    MessageBoxA(nullptr, report.text, ReportCaption, MB_OK | MB_ICONHAND | MB_TASKMODAL);
-    ExitProcess(static_cast<UINT>(number));
+    ReportRunTimeError(report.text, number);
 }
 
 char* Append(char* out, std::string_view text) {

@@ -1,5 +1,7 @@
 #include "device/modbus_master.h"
 
+#include "device/serial_port.h"
+
 #include "modbus_frames.h"
 #include "scripted_line.h"
 #include "support/heap_probe.h"
@@ -16,7 +18,7 @@ namespace {
 using namespace ModbusFrames;
 
 constexpr std::uint16_t Untouched = 0xBEEF;
-constexpr DWORD PurgeBoth = PURGE_TXCLEAR | PURGE_RXCLEAR;
+constexpr std::uint32_t PurgeBoth = SerialPort::PurgeTransmit | SerialPort::PurgeReceive;
 
 enum class Operation { ReadHolding, ReadInput, Write };
 
@@ -369,7 +371,7 @@ TEST_F(ModbusMasterTest, TwoPhasesAskForFiveBytesThenTheRest) {
     scriptedLine.Arrive(ZorIdentityReply);
     std::uint16_t values[4];
     ASSERT_TRUE(master->ReadInputRegisters(1, 0, 4, values));
-    EXPECT_EQ(scriptedLine.readSizes, (std::vector<DWORD>{5, 8}));
+    EXPECT_EQ(scriptedLine.readSizes, (std::vector<std::uint32_t>{5, 8}));
 }
 
 // A larger reply would not fit the frame buffer.
@@ -442,9 +444,9 @@ TEST_F(ModbusMasterTest, SurplusLeadsNextExchange) {
 // time-outs from the rate; a rate of 0 would divide by zero and leaves the
 // line alone.
 struct LineCase {
-    DWORD baudRate;
-    DWORD multiplier;
-    DWORD constant;
+    std::uint32_t baudRate;
+    std::uint32_t multiplier;
+    std::uint32_t constant;
 };
 
 class ModbusLineTest : public ModbusMasterTest, public ::testing::WithParamInterface<LineCase> {};
@@ -458,8 +460,8 @@ TEST_P(ModbusLineTest, LineThenTimeoutsFromRate) {
     EXPECT_EQ(line.baudRate, c.baudRate);
     EXPECT_EQ(line.byteSize, 8);
     EXPECT_EQ(line.parity, 3);
-    EXPECT_EQ(line.stopBits, ONESTOPBIT);
-    const COMMTIMEOUTS& t = scriptedLine.timeoutCalls[0];
+    EXPECT_EQ(line.stopBits, SerialPort::OneStopBit);
+    const SerialTimeouts& t = scriptedLine.timeoutCalls[0];
     EXPECT_EQ(t.ReadIntervalTimeout, 0u);
     EXPECT_EQ(t.ReadTotalTimeoutMultiplier, c.multiplier);
     EXPECT_EQ(t.ReadTotalTimeoutConstant, c.constant);
