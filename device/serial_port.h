@@ -16,8 +16,10 @@ public:
     bool Open(const char* devicePath);
     void Close();
 
-    // Rewrites the device's DCB: the five given fields replace the driver's
-    // values, everything else (XON/XOFF limits, special characters) is kept.
+    // Rewrites the device's DCB: the record starts zeroed and is filled with
+    // the driver's settings, then the five given fields replace theirs; the
+    // rest (XON/XOFF limits, special characters) goes back as the driver gave
+    // it, or as zeros when the driver's settings could not be read.
     void SetLine(DWORD controlFlags, DWORD baudRate, BYTE byteSize, BYTE parity, BYTE stopBits);
     void SetTimeouts(const COMMTIMEOUTS& timeouts);
 
