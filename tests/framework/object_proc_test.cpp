@@ -1,4 +1,5 @@
 #include "framework/object_proc.h"
+#include "framework/window.h"
 #include "framework/window_object.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <vector>
 
 namespace {
@@ -229,6 +231,108 @@ TEST(ObjectProc, ADestroyedObjectsEntryGoesToTheNextObject) {
     EXPECT_NE(second->objectProc, released);
     second->Dispose();
     third->Dispose();
+}
+
+// ---- On real windows, called by the window system ----------------------------
+
+constexpr UINT ProbeMessage = WM_APP + 1;
+constexpr LRESULT ProbeAnswer = 0x2B;
+
+// A framework window that keeps the probe messages it gets.
+struct ProbeWindow : Window {
+    ProbeWindow() : Window(nullptr, "probe") {}
+    void Dispatch(Message& msg) override {
+        if (msg.number != ProbeMessage) {
+            Window::Dispatch(msg);
+            return;
+        }
+        seen.push_back({msg.wParam, msg.lParam});
+        msg.result = ProbeAnswer;
+    }
+    std::vector<std::pair<WPARAM, LPARAM>> seen;
+};
+
+ProbeWindow* CreatedProbe() {
+    auto* window = new ProbeWindow;
+    EXPECT_TRUE(window->Create());
+    return window;
+}
+
+std::uintptr_t PageOf(WNDPROC entry) {
+    return reinterpret_cast<std::uintptr_t>(entry) & ~(std::uintptr_t{ObjectProcPageSize} - 1);
+}
+
+TEST(ObjectProcWindows, MoreWindowsThanOnePageHoldsEachGetTheirOwnMessages) {
+    constexpr std::size_t BeyondOnePage = 8;
+    std::vector<ProbeWindow*> windows;
+    std::set<std::uintptr_t> pages;
+    for (std::size_t i = 0; i < ObjectProcEntriesPerPage + BeyondOnePage; ++i) {
+        windows.push_back(CreatedProbe());
+        pages.insert(PageOf(windows.back()->objectProc));
+    }
+    EXPECT_GE(pages.size(), 2u);
+    // Arguments unlike for every window, near both ends of their range.
+    auto wParamOf = [](std::size_t i) { return static_cast<WPARAM>(AllBits - i); };
+    auto lParamOf = [](std::size_t i) { return static_cast<LPARAM>(TopBit | i); };
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        ASSERT_EQ(SendMessageA(windows[i]->handle, ProbeMessage, wParamOf(i), lParamOf(i)),
+                  ProbeAnswer);
+    }
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const std::vector<std::pair<WPARAM, LPARAM>> expected{{wParamOf(i), lParamOf(i)}};
+        EXPECT_EQ(windows[i]->seen, expected) << "window " << i;
+    }
+    for (ProbeWindow* window : windows) {
+        window->Dispose();
+    }
+}
+
+// Read where it is used: the stack pointer of the caller.
+[[gnu::always_inline]] inline std::uintptr_t StackPointer() {
+    std::uintptr_t pointer = 0;
+#if defined(_WIN64)
+    asm volatile("movq %%rsp, %0" : "=r"(pointer));
+#else
+    asm volatile("movl %%esp, %0" : "=r"(pointer));
+#endif
+    return pointer;
+}
+
+// The entry removes the four arguments that its caller pushed (the 32-bit
+// window procedure convention): called straight and through the window
+// system, thousands of times, the caller's stack pointer ends where it began.
+TEST(ObjectProcWindows, TheCallersStackPointerIsUnchangedAfterThousandsOfMessages) {
+    constexpr int Calls = 5000;
+    ProbeWindow* window = CreatedProbe();
+    const WNDPROC entry = window->objectProc;
+    const std::uintptr_t before = StackPointer();
+    for (int i = 0; i < Calls; ++i) {
+        entry(window->handle, ProbeMessage, static_cast<WPARAM>(i), static_cast<LPARAM>(i));
+    }
+    const std::uintptr_t afterCalls = StackPointer();
+    for (int i = 0; i < Calls; ++i) {
+        SendMessageA(window->handle, ProbeMessage, static_cast<WPARAM>(i), static_cast<LPARAM>(i));
+    }
+    const std::uintptr_t afterMessages = StackPointer();
+    EXPECT_EQ(afterCalls, before);
+    EXPECT_EQ(afterMessages, before);
+    EXPECT_EQ(window->seen.size(), static_cast<std::size_t>(2 * Calls));
+    window->Dispose();
+}
+
+TEST(ObjectProcWindows, AnEntryFreedByADestroyedWindowServesTheNextOne) {
+    ProbeWindow* destroyed = CreatedProbe();
+    ProbeWindow* kept = CreatedProbe();
+    const WNDPROC freed = destroyed->objectProc;
+    destroyed->Dispose();
+    ProbeWindow* next = CreatedProbe();
+    EXPECT_EQ(next->objectProc, freed);
+    SendMessageA(next->handle, ProbeMessage, 1, 2);
+    SendMessageA(kept->handle, ProbeMessage, 3, 4);
+    EXPECT_EQ(next->seen, (std::vector<std::pair<WPARAM, LPARAM>>{{1, 2}}));
+    EXPECT_EQ(kept->seen, (std::vector<std::pair<WPARAM, LPARAM>>{{3, 4}}));
+    kept->Dispose();
+    next->Dispose();
 }
 
 } // namespace
