@@ -27,8 +27,10 @@ public:
     bool Open(const char* devicePath);
     void Close();
 
-    // Rewrites the device's line: the five given values replace the driver's,
-    // everything else (XON/XOFF limits, special characters) is kept.
+    // Rewrites the device's line: the five given values replace the driver's.
+    // On Windows the DCB record starts zeroed and is filled with the driver's
+    // settings first, so the rest (XON/XOFF limits, special characters) goes
+    // back as the driver gave it, or as zeros when they could not be read.
     void SetLine(std::uint32_t controlFlags, std::uint32_t baudRate, std::uint8_t byteSize,
                  std::uint8_t parity, std::uint8_t stopBits);
     void SetTimeouts(const SerialTimeouts& timeouts);
