@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int Exchanges = 10;
-constexpr DWORD PhaseOneBytes = 5;
+constexpr std::uint32_t PhaseOneBytes = 5;
 constexpr std::uint32_t Rates[] = {19200, 1200};
 
 double FailedExchangeMilliseconds(ModbusMaster& master) {

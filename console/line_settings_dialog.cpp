@@ -2,6 +2,7 @@
 
 #include "console/address_combo_box.h"
 #include "console/baud_rate_combo_box.h"
+#include "console/line_settings_dialog_ids.h"
 #include "console/parity_combo_box.h"
 #include "device/line_settings.h"
 
@@ -9,10 +10,6 @@
 
 namespace {
 
-constexpr int LineSettingsDialogId = 1;
-constexpr int BaudRateItemId = 101;
-constexpr int ParityItemId = 102;
-constexpr int AddressItemId = 103;
 constexpr std::int32_t NoTextRecord = 0;
 // The address list starts at unit address 1.
 constexpr int FirstUnitAddress = 1;
@@ -21,10 +18,10 @@ constexpr int FirstUnitAddress = 1;
 
 // The lists are attached in this order, which is the order they are filled.
 LineSettingsDialog::LineSettingsDialog(WindowObject* parent, LineSettings* settings)
-    : ShadedDialog(parent, LineSettingsDialogId) {
-    baudRateList = new BaudRateComboBox(this, BaudRateItemId, NoTextRecord);
-    parityList = new ParityComboBox(this, ParityItemId, NoTextRecord);
-    addressList = new AddressComboBox(this, AddressItemId, NoTextRecord);
+    : ShadedDialog(parent, IDD_LINE_SETTINGS) {
+    baudRateList = new BaudRateComboBox(this, IDC_BAUD_RATE, NoTextRecord);
+    parityList = new ParityComboBox(this, IDC_PARITY, NoTextRecord);
+    addressList = new AddressComboBox(this, IDC_ADDRESS, NoTextRecord);
     this->settings = settings;
 }
 

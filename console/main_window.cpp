@@ -7,6 +7,7 @@
 #include "console/number_text.h"
 #include "console/parity_combo_box.h"
 #include "console/port_combo_box.h"
+#include "console/port_name_collection.h"
 #include "console/texts.h"
 #include "console/value_field.h"
 #include "device/transducer.h"
@@ -42,7 +43,7 @@ constexpr int TemperatureWriteId = 109;
 constexpr int HumidityWriteId = 110;
 
 constexpr int NoTextLimit = 0;
-constexpr bool DropDownList = false;
+constexpr bool Editable = false; // drop-down lists
 
 // Polling.
 constexpr UINT_PTR PollTimerId = 1;
@@ -50,7 +51,6 @@ constexpr UINT PollPeriodMs = 1000;
 
 // Connecting.
 constexpr char CompatibleIdentity[] = "ZOR";
-constexpr int PortNameMostChars = 7;
 constexpr UINT IncompatibleBoxStyle = MB_OK | MB_ICONERROR;
 constexpr UINT RejectedWriteBoxStyle = MB_OK | MB_ICONWARNING;
 
@@ -182,16 +182,16 @@ void MainWindow::BuildBusGroup() {
     };
     label(texts::AddressLabel, AddressRowDy);
     Box box = list(AddressRowDy);
-    addressList = new AddressComboBox(this, box.x, box.y, box.w, box.h, AddressListId, NoTextLimit,
-                                      DropDownList);
+    addressList =
+        new AddressComboBox(this, box.x, box.y, box.w, box.h, AddressListId, NoTextLimit, Editable);
     label(texts::BaudRateLabel, BaudRateRowDy);
     box = list(BaudRateRowDy);
     baudRateList = new BaudRateComboBox(this, box.x, box.y, box.w, box.h, BaudRateListId,
-                                        NoTextLimit, DropDownList);
+                                        NoTextLimit, Editable);
     label(texts::ParityLabel, ParityRowDy);
     box = list(ParityRowDy);
-    parityList = new ParityComboBox(this, box.x, box.y, box.w, box.h, ParityListId, NoTextLimit,
-                                    DropDownList);
+    parityList =
+        new ParityComboBox(this, box.x, box.y, box.w, box.h, ParityListId, NoTextLimit, Editable);
     box = g.At(RestartButtonOffset.x, RestartButtonOffset.y, RestartButtonOffset.w,
                RestartButtonOffset.h);
     new PushButton(this, texts::RestartButton, box.x, box.y, box.w, box.h, RestartButtonId);
@@ -301,8 +301,8 @@ void MainWindow::ChildCommand(Message& msg, int id) {
 }
 
 void MainWindow::Connect() {
-    char name[PortNameMostChars + 1] = {};
-    portList->GetSelString(name, PortNameMostChars);
+    char name[PortNameMostCharacters + 1] = {};
+    portList->GetSelString(name, PortNameMostCharacters);
     if (transducer->Open(name)) {
         transducer->Configure(BaudRateTable[lineSettings.baudIndex], lineSettings.parityIndex,
                               lineSettings.unitAddress);

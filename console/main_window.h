@@ -27,7 +27,7 @@ public:
     void ChildCommand(Message& msg, int id) override;
     void FillClass(WNDCLASSA& record) override;
 
-    // Added operation, in the first slot after Window's.
+    // Added operation.
     virtual void OnCtlColorStatic(Message& msg);
 
     // Commands.

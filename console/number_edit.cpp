@@ -10,7 +10,7 @@ namespace {
 constexpr DWORD NumberEditStyle = WS_CHILD | WS_VISIBLE | WS_GROUP | WS_TABSTOP | ES_RIGHT;
 // No typing limit: the text is cut when it is read.
 constexpr std::int32_t NoTextRecord = 0;
-constexpr bool SingleLine = false;
+constexpr bool MultiLine = false;
 // The text is read into this many bytes, terminating zero included.
 constexpr int ReadBufferSize = ReadNumberMostCharacters + 1;
 
@@ -18,7 +18,7 @@ constexpr int ReadBufferSize = ReadNumberMostCharacters + 1;
 
 NumberEdit::NumberEdit(WindowObject* parent, const char* text, std::int32_t x, std::int32_t y,
                        std::int32_t width, std::int32_t height, std::int32_t id)
-    : EditBox(parent, text, x, y, width, height, id, NoTextRecord, SingleLine) {
+    : EditBox(parent, text, x, y, width, height, id, NoTextRecord, MultiLine) {
     style = NumberEditStyle;
 }
 

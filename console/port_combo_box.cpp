@@ -5,14 +5,14 @@
 namespace {
 
 constexpr std::int32_t NoTextRecord = 0;
-constexpr bool DropDownList = false;
+constexpr bool Editable = false; // a drop-down list
 constexpr int AtTheEnd = -1;
 
 } // namespace
 
 PortComboBox::PortComboBox(WindowObject* parent, std::int32_t x, std::int32_t y, std::int32_t width,
                            std::int32_t height, std::int32_t id)
-    : ComboBox(parent, x, y, width, height, id, NoTextRecord, DropDownList) {
+    : ComboBox(parent, x, y, width, height, id, NoTextRecord, Editable) {
     portNames = new PortNameCollection;
 }
 

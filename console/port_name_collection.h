@@ -8,8 +8,10 @@
 // value per port under HKEY_LOCAL_MACHINE, whose data is the port's name.
 inline constexpr const char* SerialCommKeyPath = "hardware\\devicemap\\serialcomm";
 
-// The most characters a port name may have; the device link opens the port by
-// a name of at most this length.
+// The most characters of a port name that the program lists and connects
+// with: the registry's data are read into a buffer of this many and a zero,
+// and the main window takes the chosen name with this limit. (The device link
+// would open names of up to 11 characters.)
 constexpr int PortNameMostCharacters = 7;
 
 // The serial port names of the machine, read once from the registry, in a

@@ -1,22 +1,20 @@
 #include "device/modbus_line.h"
 
-#include "device/serial_port.h"
-
 namespace {
 
 // Bit times of one character with parity, scaled to milliseconds.
-constexpr DWORD CharacterBitsInMilliseconds = 11000;
+constexpr std::uint32_t CharacterBitsInMilliseconds = 11000;
 // Extra wait for the unit to turn the request round, scaled by the rate.
-constexpr DWORD TurnaroundBitsInMilliseconds = 300000;
-constexpr DWORD MinimumReadConstant = 100;
-constexpr DWORD WriteConstant = 100;
+constexpr std::uint32_t TurnaroundBitsInMilliseconds = 300000;
+constexpr std::uint32_t MinimumReadConstant = 100;
+constexpr std::uint32_t WriteConstant = 100;
 
 } // namespace
 
 namespace ModbusLine {
 
-COMMTIMEOUTS Timeouts(DWORD baudRate) {
-    COMMTIMEOUTS timeouts{};
+SerialTimeouts Timeouts(std::uint32_t baudRate) {
+    SerialTimeouts timeouts{};
     timeouts.ReadIntervalTimeout = 0;
     timeouts.ReadTotalTimeoutMultiplier = CharacterBitsInMilliseconds / baudRate + 1;
     timeouts.ReadTotalTimeoutConstant =
@@ -26,12 +24,12 @@ COMMTIMEOUTS Timeouts(DWORD baudRate) {
     return timeouts;
 }
 
-DWORD LongestReadWait(DWORD baudRate, DWORD count) {
-    const COMMTIMEOUTS timeouts = Timeouts(baudRate);
+std::uint32_t LongestReadWait(std::uint32_t baudRate, std::uint32_t count) {
+    const SerialTimeouts timeouts = Timeouts(baudRate);
     return count * timeouts.ReadTotalTimeoutMultiplier + timeouts.ReadTotalTimeoutConstant;
 }
 
-void Apply(SerialPort& port, DWORD baudRate, BYTE parity) {
+void Apply(SerialPort& port, std::uint32_t baudRate, std::uint8_t parity) {
     if (baudRate == 0) {
         return;
     }

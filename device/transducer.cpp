@@ -31,8 +31,6 @@ constexpr int CharactersPerRegister = 2;
 constexpr std::uint16_t ByteMask = 0xFF;
 constexpr int HalfWordBits = 16;
 
-// The device path buffer holds the prefix, the port name and the zero.
-constexpr std::size_t DevicePathSize = 16;
 constexpr std::size_t MaxPortNameLength = DevicePathSize - sizeof(DevicePathPrefix);
 
 constexpr std::uint8_t LowByte(std::uint16_t value) {

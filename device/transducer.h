@@ -3,6 +3,7 @@
 #include "device/line_settings.h"
 #include "foundation/base_object.h"
 
+#include <cstddef>
 #include <cstdint>
 
 class ModbusMaster;
@@ -27,8 +28,16 @@ struct BusSettings {
     std::uint8_t parityIndex;
 };
 
+#ifdef _WIN32
 // "\\.\": the prefix that turns a port name into a device path.
 inline constexpr char DevicePathPrefix[] = "\\\\.\\";
+// The device path buffer: the prefix, the port name and the zero.
+inline constexpr std::size_t DevicePathSize = 16;
+#else
+// A port name is already its device path (/dev/ttyUSB0, /dev/serial/by-id/...).
+inline constexpr char DevicePathPrefix[] = "";
+inline constexpr std::size_t DevicePathSize = 256;
+#endif
 // Written to the restart register, restarts the unit.
 inline constexpr std::uint16_t RestartCode = 0x55AA;
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <string>
 
 // Conditions that end the program at once; the value is the exit code.
 enum class RunTimeError : int {
@@ -20,5 +20,14 @@ enum class RunTimeError : int {
 // but does not supply.
 [[noreturn]] void AbstractCall();
 
-// The report's text, kept apart so that it can be checked without a box.
-std::string RunTimeErrorText(int number, std::uintptr_t address);
+// The report's text, kept apart so that it can be checked without a box. It
+// is held in place rather than on the heap, since an exhausted heap is one of
+// the conditions it reports.
+struct RunTimeErrorText {
+    static constexpr std::size_t AddressDigits = sizeof(void*) * 2;
+    // Room for any number and a 64-bit address.
+    static constexpr std::size_t Capacity = 64;
+    char text[Capacity];
+};
+
+RunTimeErrorText FormatRunTimeError(int number, std::uintptr_t address);

@@ -15,7 +15,13 @@ Application::Application(const char* name) : name(name) {
 }
 
 // The main window is the close protocol's to destroy, not the application's.
-Application::~Application() = default;
+// Only the pointer to this application goes: a window that outlives it must
+// find no application rather than a dead one.
+Application::~Application() {
+    if (currentApplication == this) {
+        currentApplication = nullptr;
+    }
+}
 
 void Application::StartInstance() {
     BuildMainWindow();

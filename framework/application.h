@@ -15,18 +15,22 @@ class Dialog;
 // Construction takes two steps, so that the most derived BuildMainWindow is
 // the one that runs: the constructor only stores the name and makes the
 // object the current application; whoever constructs the application calls
-// StartInstance() right after the constructor returns, then RunLoop():
+// StartInstance() right after the constructor returns, then RunLoop(). The
+// program places its application in static storage and ends it without
+// freeing that storage:
 //
-//     static ConsoleApplication application("ZOR config");
-//     application.StartInstance();
-//     application.RunLoop();
+//     alignas(ConsoleApplication) unsigned char storage[sizeof(ConsoleApplication)];
+//     auto* application = new (storage) ConsoleApplication("ZOR config");
+//     application->StartInstance();
+//     application->RunLoop();
+//     application->~ConsoleApplication();
 class Application : public BaseObject {
 public:
     // The name is not copied: it must outlive the application.
     explicit Application(const char* name);
     ~Application() override;
 
-    // Virtual operations, in slot order.
+    // Virtual operations.
     virtual void StartInstance();
     virtual void BuildMainWindow();
     // Background work while the queue is empty; true keeps the loop polling.
@@ -53,5 +57,6 @@ public:
     bool quitReceived;
 };
 
-// The one application of the process; set by its constructor.
+// The one application of the process; set by its constructor and cleared by
+// its destructor.
 extern Application* currentApplication;

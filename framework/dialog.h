@@ -21,7 +21,7 @@ public:
     void OnClose(Message& msg) override;
     void OnQueryEndSession(Message& msg) override;
 
-    // Added operations, in slot order.
+    // Added operations.
     virtual void OnInitDialog(Message& msg);
     virtual void Ok(Message& msg);
     virtual void Cancel(Message& msg);

@@ -23,7 +23,7 @@ public:
     const char* ClassName() override;
     void AfterCreate() override;
 
-    // Added operations, in slot order; each ignores the message.
+    // Added operations; each ignores the message.
     virtual void CutText(Message& msg);
     virtual void CopyText(Message& msg);
     virtual void PasteText(Message& msg);

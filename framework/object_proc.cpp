@@ -67,8 +67,10 @@ std::uint64_t ObjectProcPage64::WritePage(std::uint8_t* buffer, std::uint64_t pa
 // The page jumps here with the entry's cell in r10 and the window procedure's
 // four arguments in rcx, rdx, r8, r9. The stub shifts them up by one, puts
 // lParam in the fifth argument's stack slot and calls ObjectProcEntry with
-// 32 bytes of shadow space on a 16-byte aligned stack (56 = 32 shadow + 8 for
-// the fifth argument + 16 to restore alignment after the return address).
+// 32 bytes of shadow space on a 16-byte aligned stack. The entry's call and
+// the page's pop cancel out, so the stub starts as any function does, with
+// the window system's return address taking the stack 8 bytes off a 16-byte
+// boundary: 40 = 32 shadow + 8 for the fifth argument brings it back on.
 extern "C" void ObjectProcStub();
 asm(R"(
     .text
@@ -76,8 +78,8 @@ asm(R"(
     .def ObjectProcStub; .scl 2; .type 32; .endef
     .seh_proc ObjectProcStub
 ObjectProcStub:
-    subq $56, %rsp
-    .seh_stackalloc 56
+    subq $40, %rsp
+    .seh_stackalloc 40
     .seh_endprologue
     movq %r9, 32(%rsp)
     movq %r8, %r9
@@ -85,7 +87,7 @@ ObjectProcStub:
     movq %rcx, %rdx
     movq %r10, %rcx
     call ObjectProcEntry
-    addq $56, %rsp
+    addq $40, %rsp
     ret
     .seh_endproc
 )");

@@ -20,7 +20,7 @@ public:
     bool Create() override;
     void OnActivate(Message& msg) override;
 
-    // Added operations, in slot order.
+    // Added operations.
     virtual void CreateHandle(HWND parentHandle);
     virtual void Paint(PAINTSTRUCT& paintInfo);
     virtual void OnCreate(Message& msg);

@@ -61,7 +61,7 @@ public:
     explicit WindowObject(WindowObject* parent);
     ~WindowObject() override;
 
-    // Virtual operations, in slot order.
+    // Virtual operations.
     virtual void DefaultProc(Message& msg); // abstract
     virtual void DefaultCommand(Message& msg);
     virtual void DefaultChildCommand(Message& msg);

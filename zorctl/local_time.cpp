@@ -10,7 +10,8 @@ constexpr int TmYearBase = 1900;
 constexpr int MillisecondsPerSecond = 1000;
 constexpr int SecondsPerMinute = 60;
 constexpr int SecondsPerHour = 3600;
-constexpr std::size_t TextSize = 40;
+// Room for every field at its widest int, though real times need 29.
+constexpr std::size_t TextSize = 128;
 
 // Seconds since the epoch of a broken-down time read as if it were UTC; the
 // difference of the local and the UTC reading of one instant is the offset.

@@ -83,7 +83,6 @@ protected:
         main->Dispose();
         DrainQueue();
         application->Dispose();
-        currentApplication = nullptr;
         SerialCommKey::TearDown();
     }
     PortComboBox* MakePortList() { return new PortComboBox(main, 10, 10, 100, 200, 101); }

@@ -38,7 +38,6 @@ protected:
         application->mainWindow = nullptr;
         DrainQueue();
         application->Dispose();
-        currentApplication = nullptr;
     }
     // Makes the control's window as a child of the test window.
     template <typename T> T* Made(T* control) {

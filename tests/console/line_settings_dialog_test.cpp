@@ -23,6 +23,8 @@ static bool operator==(const LineSettings& a, const LineSettings& b) {
 
 namespace {
 
+// The lists' ids written here again rather than taken from the program, so
+// that a wrong id in the program fails.
 constexpr int BaudRateItem = 101;
 constexpr int ParityItem = 102;
 constexpr int AddressItem = 103;

@@ -40,7 +40,8 @@ constexpr DWORD ExitTimeoutMs = 10000;
 constexpr DWORD QuietPeriodMs = 2500;
 constexpr DWORD NoBoxWaitMs = 1500;
 
-// Control ids.
+// Control ids, written here again rather than taken from the program: a test
+// that used the program's own ids could not catch a wrong one.
 constexpr int PortListId = 101;
 constexpr int LineSettingsButtonId = 102;
 constexpr int AddressListId = 104;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -12,7 +13,7 @@ namespace ModbusFrames {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline std::uint16_t Crc(const Bytes& bytes) {
+inline std::uint16_t Crc(const std::uint8_t* bytes, std::size_t count) {
     static const auto table = [] {
         std::vector<std::uint16_t> entries(256);
         for (int n = 0; n < 256; ++n) {
@@ -25,16 +26,25 @@ inline std::uint16_t Crc(const Bytes& bytes) {
         return entries;
     }();
     std::uint16_t crc = 0xFFFF;
-    for (std::uint8_t byte : bytes) {
-        crc = (crc >> 8) ^ table[(crc ^ byte) & 0xFF];
+    for (std::size_t i = 0; i < count; ++i) {
+        crc = (crc >> 8) ^ table[(crc ^ bytes[i]) & 0xFF];
     }
     return crc;
 }
 
-inline Bytes WithCrc(Bytes bytes) {
+inline std::uint16_t Crc(const Bytes& bytes) {
+    return Crc(bytes.data(), bytes.size());
+}
+
+// In place, for loops that must not allocate once their buffers have grown.
+inline void AppendCrc(Bytes& bytes) {
     const std::uint16_t crc = Crc(bytes);
     bytes.push_back(crc & 0xFF);
     bytes.push_back(crc >> 8);
+}
+
+inline Bytes WithCrc(Bytes bytes) {
+    AppendCrc(bytes);
     return bytes;
 }
 

@@ -17,32 +17,47 @@ constexpr std::size_t CallCapacity = 256;
 } // namespace
 
 void ScriptedLine::Reset() {
-    *this = ScriptedLine{};
+    open = true;
+    reads = writes = purges = 0;
+    purgeFlags = 0;
+    readSizes.clear();
+    written.clear();
+    lineCalls.clear();
+    timeoutCalls.clear();
+    setupOrder.clear();
+    queued.clear();
+    chunkEnds.clear();
+    nextChunk = 0;
+    readOffset = 0;
     written.reserve(WrittenCapacity);
     readSizes.reserve(CallCapacity);
+    queued.reserve(WrittenCapacity);
+    chunkEnds.reserve(CallCapacity);
 }
 
 void ScriptedLine::Arrive(std::initializer_list<std::uint8_t> bytes) {
-    chunks.emplace_back(bytes);
+    Arrive(bytes.begin(), bytes.size());
 }
 
 void ScriptedLine::Arrive(const std::vector<std::uint8_t>& bytes) {
-    chunks.push_back(bytes);
+    Arrive(bytes.data(), bytes.size());
+}
+
+void ScriptedLine::Arrive(const std::uint8_t* bytes, std::size_t count) {
+    queued.insert(queued.end(), bytes, bytes + count);
+    chunkEnds.push_back(queued.size());
 }
 
 void ScriptedLine::Silence() {
-    chunks.emplace_back();
+    chunkEnds.push_back(queued.size());
 }
 
 int ScriptedLine::Pending() const {
-    int pending = 0;
-    for (std::size_t i = nextChunk; i < chunks.size(); ++i) {
-        pending += static_cast<int>(chunks[i].size());
-    }
-    return pending - static_cast<int>(nextChunk < chunks.size() ? chunkOffset : 0);
+    return static_cast<int>(queued.size() - readOffset);
 }
 
-SerialPort::SerialPort() : handle(INVALID_HANDLE_VALUE) {}
+// The platform's handle fields are never used here.
+SerialPort::SerialPort() {}
 
 SerialPort::~SerialPort() {
     Close();
@@ -52,38 +67,43 @@ bool SerialPort::Open(const char*) {
     return scriptedLine.open;
 }
 
+bool SerialPort::IsOpen() const {
+    return scriptedLine.open;
+}
+
 void SerialPort::Close() {}
 
-void SerialPort::SetLine(DWORD controlFlags, DWORD baudRate, BYTE byteSize, BYTE parity,
-                         BYTE stopBits) {
+void SerialPort::SetLine(std::uint32_t controlFlags, std::uint32_t baudRate, std::uint8_t byteSize,
+                         std::uint8_t parity, std::uint8_t stopBits) {
     scriptedLine.lineCalls.push_back({controlFlags, baudRate, byteSize, parity, stopBits});
     scriptedLine.setupOrder.push_back("line");
 }
 
-void SerialPort::SetTimeouts(const COMMTIMEOUTS& timeouts) {
+void SerialPort::SetTimeouts(const SerialTimeouts& timeouts) {
     scriptedLine.timeoutCalls.push_back(timeouts);
     scriptedLine.setupOrder.push_back("timeouts");
 }
 
-DWORD SerialPort::Read(void* destination, DWORD count) {
+std::uint32_t SerialPort::Read(void* destination, std::uint32_t count) {
     ScriptedLine& line = scriptedLine;
     ++line.reads;
     line.readSizes.push_back(count);
-    if (!line.open || line.nextChunk >= line.chunks.size()) {
+    if (!line.open || line.nextChunk >= line.chunkEnds.size()) {
         return 0;
     }
-    const std::vector<std::uint8_t>& chunk = line.chunks[line.nextChunk];
-    const std::size_t taken = std::min<std::size_t>(count, chunk.size() - line.chunkOffset);
-    std::memcpy(destination, chunk.data() + line.chunkOffset, taken);
-    line.chunkOffset += taken;
-    if (line.chunkOffset == chunk.size()) {
-        ++line.nextChunk;
-        line.chunkOffset = 0;
+    const std::size_t end = line.chunkEnds[line.nextChunk];
+    const std::size_t taken = std::min<std::size_t>(count, end - line.readOffset);
+    if (taken > 0) {
+        std::memcpy(destination, line.queued.data() + line.readOffset, taken);
     }
-    return static_cast<DWORD>(taken);
+    line.readOffset += taken;
+    if (line.readOffset == end) {
+        ++line.nextChunk;
+    }
+    return static_cast<std::uint32_t>(taken);
 }
 
-DWORD SerialPort::Write(const void* source, DWORD count) {
+std::uint32_t SerialPort::Write(const void* source, std::uint32_t count) {
     ++scriptedLine.writes;
     if (!scriptedLine.open) {
         return 0;
@@ -93,9 +113,9 @@ DWORD SerialPort::Write(const void* source, DWORD count) {
     return count;
 }
 
-void SerialPort::Purge(DWORD flags) {
+void SerialPort::Purge(std::uint32_t flags) {
     ++scriptedLine.purges;
     scriptedLine.purgeFlags = flags;
-    scriptedLine.nextChunk = scriptedLine.chunks.size();
-    scriptedLine.chunkOffset = 0;
+    scriptedLine.nextChunk = scriptedLine.chunkEnds.size();
+    scriptedLine.readOffset = scriptedLine.queued.size();
 }

@@ -43,7 +43,6 @@ protected:
         }
         DrainQueue();
         application->Dispose();
-        currentApplication = nullptr;
     }
     LoopApplication* application = nullptr;
     UINT_PTR safety = 0;
@@ -131,7 +130,6 @@ TEST(ApplicationStart, TheDefaultMainWindowIsCreatedShownAndTitledWithTheName) {
     application->RunLoop();
     EXPECT_EQ(application->mainWindow, nullptr);
     application->Dispose();
-    currentApplication = nullptr;
 }
 
 TEST(ApplicationStart, WithoutAMainWindowNothingIsShownAndTheLoopReturnsAtOnce) {
@@ -149,7 +147,17 @@ TEST(ApplicationStart, WithoutAMainWindowNothingIsShownAndTheLoopReturnsAtOnce) 
         << "the loop took a message";
     DrainQueue();
     application->Dispose();
-    currentApplication = nullptr;
+}
+
+// A window outliving its application must find none rather than a dead one.
+TEST(ApplicationEnd, ClearsTheProcessPointerWhenTheCurrentApplicationEnds) {
+    auto* first = new TestApplication;
+    auto* second = new TestApplication;
+    EXPECT_EQ(currentApplication, second);
+    first->Dispose();
+    EXPECT_EQ(currentApplication, second) << "an earlier application took the pointer along";
+    second->Dispose();
+    EXPECT_EQ(currentApplication, nullptr);
 }
 
 struct DisposeProbe : Window {

@@ -55,7 +55,6 @@ protected:
     void TearDown() override {
         DrainQueue();
         application->Dispose();
-        currentApplication = nullptr;
     }
     TestApplication* application = nullptr;
 };

@@ -1,6 +1,5 @@
 #include "controls_test_support.h"
-
-#include <malloc.h>
+#include "support/heap_probe.h"
 
 #include <cstring>
 #include <functional>
@@ -234,18 +233,6 @@ TEST_F(ListControlTest, ComboTransferCutsTheTextToItsField) {
 
 // ---- List box transfer -----------------------------------------------------
 
-// Whether the C runtime's heap holds this block as in use.
-bool IsLiveBlock(const void* block) {
-    _HEAPINFO entry{};
-    entry._pentry = nullptr;
-    while (_heapwalk(&entry) == _HEAPOK) {
-        if (entry._pentry == block) {
-            return entry._useflag == _USEDENTRY;
-        }
-    }
-    return false;
-}
-
 SelectionArray* NewSelection(std::initializer_list<std::int32_t> indices) {
     SelectionArray* array = SelectionArray::New(static_cast<std::int32_t>(indices.size()));
     std::copy(indices.begin(), indices.end(), array->Indices());
@@ -271,14 +258,16 @@ std::vector<int> SelectedItems(ListBox& list) {
 }
 
 TEST(SelectionArray, IsOneBlockOfCountAndIndices) {
+    HeapProbe heap;
     SelectionArray* array = NewSelection({4, 9});
     EXPECT_EQ(array->count, 2);
     EXPECT_EQ(array->Size(), 12u);
     EXPECT_EQ(reinterpret_cast<char*>(array->Indices()), reinterpret_cast<char*>(array) + 4);
     EXPECT_EQ(IndicesOf(array), (std::vector<std::int32_t>{4, 9}));
-    EXPECT_TRUE(IsLiveBlock(array)) << "the heap walk must see our blocks";
+    EXPECT_TRUE(heap.IsLive(array));
+    EXPECT_EQ(heap.SizeOf(array), 12u);
     SelectionArray::Release(array);
-    EXPECT_FALSE(IsLiveBlock(array));
+    EXPECT_FALSE(heap.IsLive(array));
     SelectionArray::Release(nullptr);
 }
 
@@ -301,11 +290,13 @@ protected:
 
 TEST_F(MultipleSelection, NothingSelectedStoresANullArrayAndReleasesTheOldOne) {
     list->Exchange(&record, FromBuffer);
+    HeapProbe heap;
     SelectionArray* old = NewSelection({1});
     record.selection = old;
+    ASSERT_TRUE(heap.IsLive(old));
     EXPECT_EQ(list->Exchange(&record, ToBuffer), sizeof(ListBoxTransfer));
     EXPECT_EQ(record.selection, nullptr);
-    EXPECT_FALSE(IsLiveBlock(old));
+    EXPECT_FALSE(heap.IsLive(old));
     EXPECT_EQ(record.strings, strings.get());
 }
 
@@ -355,12 +346,13 @@ TEST_F(ListControlTest, AnExtendedSelectionListIsTreatedAsSingleSelection) {
     list->style |= LBS_EXTENDEDSEL;
     ASSERT_TRUE(list->Create());
     list->AddString("a");
+    HeapProbe heap;
     SelectionArray* array = NewSelection({0});
     ListBoxTransfer record{};
     record.selection = array;
     list->Exchange(&record, ToBuffer);
     EXPECT_EQ(record.selIndex, list->GetSelIndex());
-    EXPECT_TRUE(IsLiveBlock(array));
+    EXPECT_TRUE(heap.IsLive(array));
     SelectionArray::Release(array);
 }
 

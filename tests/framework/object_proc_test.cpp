@@ -1,10 +1,13 @@
 #include "framework/object_proc.h"
+#include "framework/window.h"
 #include "framework/window_object.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <vector>
 
 namespace {
@@ -13,6 +16,13 @@ template <typename Word> Word Read(const std::uint8_t* at) {
     Word value;
     std::memcpy(&value, at, sizeof value);
     return value;
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes BytesAt(const std::vector<std::uint8_t>& page, std::size_t offset, std::size_t count) {
+    return Bytes(page.begin() + static_cast<std::ptrdiff_t>(offset),
+                 page.begin() + static_cast<std::ptrdiff_t>(offset + count));
 }
 
 // Pretend addresses: the writer must place every displacement relative to
@@ -51,6 +61,21 @@ TEST(ObjectProcPage32, EveryEntryCallsThePopAndLinksTheFreeList) {
     EXPECT_EQ(head, Page32 + 10 + 453 * 9);
 }
 
+// A few places assembled by hand, so that the formulas above are not checked
+// only against themselves.
+TEST(ObjectProcPage32, BytesMatchHandAssembledCode) {
+    std::vector<std::uint8_t> page(ObjectProcPageSize, 0xCC);
+    ObjectProcPage32::WritePage(page.data(), Page32, PreviousPage32, CommonEntry32, OldFreeHead32);
+    // 00A10000: dd 00990000; pop ecx; jmp 00401230 (from 00A1000A)
+    EXPECT_EQ(BytesAt(page, 0, 10),
+              (Bytes{0x00, 0x00, 0x99, 0x00, 0x59, 0xE9, 0x26, 0x12, 0x9F, 0xFF}));
+    // 00A1000A: call 00A10004 (from 00A1000F); dd 00880F01, the old free head
+    EXPECT_EQ(BytesAt(page, 10, 9), (Bytes{0xE8, 0xF5, 0xFF, 0xFF, 0xFF, 0x01, 0x0F, 0x88, 0x00}));
+    // 00A10FF7: call 00A10004 (from 00A10FFC); dd 00A10FEE, the entry before it
+    EXPECT_EQ(BytesAt(page, 4087, 9),
+              (Bytes{0xE8, 0x08, 0xF0, 0xFF, 0xFF, 0xEE, 0x0F, 0xA1, 0x00}));
+}
+
 TEST(ObjectProcPage64, HeaderPopsTheCellAndJumpsThroughTheStubAddress) {
     constexpr std::uint64_t Page = 0x00007FF612340000;
     constexpr std::uint64_t Previous = 0x00007FF612300000;
@@ -74,6 +99,16 @@ TEST(ObjectProcPage64, HeaderPopsTheCellAndJumpsThroughTheStubAddress) {
     EXPECT_LE(24 + 13 * count, ObjectProcPageSize);
     EXPECT_GT(24 + 13 * (count + 1), ObjectProcPageSize);
     EXPECT_EQ(head, Page + 24 + 13 * (count - 1));
+
+    // Assembled by hand. 7FF612340010: dq 7FF600401000, the stub
+    EXPECT_EQ(BytesAt(page, 16, 8), (Bytes{0x00, 0x10, 0x40, 0x00, 0xF6, 0x7F, 0x00, 0x00}));
+    // 7FF612340018: call 7FF612340008 (from 7FF61234001D); dq 0, the end of the list
+    EXPECT_EQ(BytesAt(page, 24, 13), (Bytes{0xE8, 0xEB, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0}));
+    // The 313th and last, 7FF612340FF0: call 7FF612340008 (from 7FF612340FF5);
+    // dq 7FF612340FE3, the entry before it
+    EXPECT_EQ(count, 313u);
+    EXPECT_EQ(BytesAt(page, 4080, 13), (Bytes{0xE8, 0x13, 0xF0, 0xFF, 0xFF, 0xE3, 0x0F, 0x34, 0x12,
+                                              0xF6, 0x7F, 0x00, 0x00}));
 }
 
 // Answers every message with a value no default could give, and keeps the
@@ -83,22 +118,58 @@ struct EchoObject : WindowObject {
     void Dispatch(Message& msg) override {
         seen = msg;
         msg.result = static_cast<LRESULT>(0x5A5A1234);
+        stackAligned = StackIsAligned();
     }
     Message seen{};
+    bool stackAligned = false;
+
+    // Whether the entry called on the stack alignment the calling convention
+    // promises: a local that asks for it lands on it only then. The empty asm
+    // hides the address, or the compiler would answer from what it assumes.
+    static bool StackIsAligned() {
+        alignas(StackAlignment) volatile unsigned char local[StackAlignment] = {};
+        auto address = reinterpret_cast<std::uintptr_t>(local);
+        asm("" : "+r"(address));
+        return address % StackAlignment == 0;
+    }
+    static constexpr std::size_t StackAlignment = 16;
 };
 
-TEST(ObjectProc, EntryDeliversTheFourArgumentsToItsOwnObject) {
+// The window procedure's four arguments. The wide values have bits above 2^32
+// in the 64-bit build, so that an entry which cut any argument to 32 bits
+// fails; the 32-bit build keeps their low halves.
+struct ArgumentCase {
+    const char* name;
+    std::uint64_t handle;
+    UINT number;
+    std::uint64_t wParam;
+    std::uint64_t lParam;
+};
+
+constexpr std::uint64_t AllBits = ~std::uint64_t{0};
+constexpr std::uint64_t TopBit = std::uint64_t{1} << (sizeof(void*) * CHAR_BIT - 1);
+
+constexpr ArgumentCase ArgumentCases[] = {
+    {"wide", 0x0000123456781111, WM_USER + 7, 0xFEDCBA9833334444, 0x8765432155556666},
+    {"all bits set", AllBits, 0xFFFFFFFF, AllBits, AllBits},
+    {"top bit set", TopBit, 0x80000000, TopBit, TopBit},
+};
+
+TEST(ObjectProc, EntryDeliversTheFourArgumentsIntactToItsOwnObject) {
     auto* first = new EchoObject;
     auto* second = new EchoObject;
-    auto handle = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0x1111));
-    auto wParam = static_cast<WPARAM>(0x33334444);
-    auto lParam = static_cast<LPARAM>(0x55556666);
-    LRESULT result = CallWindowProcA(second->objectProc, handle, WM_USER + 7, wParam, lParam);
-    EXPECT_EQ(result, static_cast<LRESULT>(0x5A5A1234));
-    EXPECT_EQ(second->seen.handle, handle);
-    EXPECT_EQ(second->seen.number, static_cast<UINT>(WM_USER + 7));
-    EXPECT_EQ(second->seen.wParam, wParam);
-    EXPECT_EQ(second->seen.lParam, lParam);
+    for (const ArgumentCase& c : ArgumentCases) {
+        auto handle = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(c.handle));
+        auto wParam = static_cast<WPARAM>(c.wParam);
+        auto lParam = static_cast<LPARAM>(c.lParam);
+        LRESULT result = CallWindowProcA(second->objectProc, handle, c.number, wParam, lParam);
+        EXPECT_EQ(result, static_cast<LRESULT>(0x5A5A1234)) << c.name;
+        EXPECT_EQ(second->seen.handle, handle) << c.name;
+        EXPECT_EQ(second->seen.number, c.number) << c.name;
+        EXPECT_EQ(second->seen.wParam, wParam) << c.name;
+        EXPECT_EQ(second->seen.lParam, lParam) << c.name;
+        EXPECT_TRUE(second->stackAligned) << c.name;
+    }
     EXPECT_EQ(first->seen.number, 0u);
     first->Dispose();
     second->Dispose();
@@ -160,6 +231,108 @@ TEST(ObjectProc, ADestroyedObjectsEntryGoesToTheNextObject) {
     EXPECT_NE(second->objectProc, released);
     second->Dispose();
     third->Dispose();
+}
+
+// ---- On real windows, called by the window system ----------------------------
+
+constexpr UINT ProbeMessage = WM_APP + 1;
+constexpr LRESULT ProbeAnswer = 0x2B;
+
+// A framework window that keeps the probe messages it gets.
+struct ProbeWindow : Window {
+    ProbeWindow() : Window(nullptr, "probe") {}
+    void Dispatch(Message& msg) override {
+        if (msg.number != ProbeMessage) {
+            Window::Dispatch(msg);
+            return;
+        }
+        seen.push_back({msg.wParam, msg.lParam});
+        msg.result = ProbeAnswer;
+    }
+    std::vector<std::pair<WPARAM, LPARAM>> seen;
+};
+
+ProbeWindow* CreatedProbe() {
+    auto* window = new ProbeWindow;
+    EXPECT_TRUE(window->Create());
+    return window;
+}
+
+std::uintptr_t PageOf(WNDPROC entry) {
+    return reinterpret_cast<std::uintptr_t>(entry) & ~(std::uintptr_t{ObjectProcPageSize} - 1);
+}
+
+TEST(ObjectProcWindows, MoreWindowsThanOnePageHoldsEachGetTheirOwnMessages) {
+    constexpr std::size_t BeyondOnePage = 8;
+    std::vector<ProbeWindow*> windows;
+    std::set<std::uintptr_t> pages;
+    for (std::size_t i = 0; i < ObjectProcEntriesPerPage + BeyondOnePage; ++i) {
+        windows.push_back(CreatedProbe());
+        pages.insert(PageOf(windows.back()->objectProc));
+    }
+    EXPECT_GE(pages.size(), 2u);
+    // Arguments unlike for every window, near both ends of their range.
+    auto wParamOf = [](std::size_t i) { return static_cast<WPARAM>(AllBits - i); };
+    auto lParamOf = [](std::size_t i) { return static_cast<LPARAM>(TopBit | i); };
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        ASSERT_EQ(SendMessageA(windows[i]->handle, ProbeMessage, wParamOf(i), lParamOf(i)),
+                  ProbeAnswer);
+    }
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const std::vector<std::pair<WPARAM, LPARAM>> expected{{wParamOf(i), lParamOf(i)}};
+        EXPECT_EQ(windows[i]->seen, expected) << "window " << i;
+    }
+    for (ProbeWindow* window : windows) {
+        window->Dispose();
+    }
+}
+
+// Read where it is used: the stack pointer of the caller.
+[[gnu::always_inline]] inline std::uintptr_t StackPointer() {
+    std::uintptr_t pointer = 0;
+#if defined(_WIN64)
+    asm volatile("movq %%rsp, %0" : "=r"(pointer));
+#else
+    asm volatile("movl %%esp, %0" : "=r"(pointer));
+#endif
+    return pointer;
+}
+
+// The entry removes the four arguments that its caller pushed (the 32-bit
+// window procedure convention): called straight and through the window
+// system, thousands of times, the caller's stack pointer ends where it began.
+TEST(ObjectProcWindows, TheCallersStackPointerIsUnchangedAfterThousandsOfMessages) {
+    constexpr int Calls = 5000;
+    ProbeWindow* window = CreatedProbe();
+    const WNDPROC entry = window->objectProc;
+    const std::uintptr_t before = StackPointer();
+    for (int i = 0; i < Calls; ++i) {
+        entry(window->handle, ProbeMessage, static_cast<WPARAM>(i), static_cast<LPARAM>(i));
+    }
+    const std::uintptr_t afterCalls = StackPointer();
+    for (int i = 0; i < Calls; ++i) {
+        SendMessageA(window->handle, ProbeMessage, static_cast<WPARAM>(i), static_cast<LPARAM>(i));
+    }
+    const std::uintptr_t afterMessages = StackPointer();
+    EXPECT_EQ(afterCalls, before);
+    EXPECT_EQ(afterMessages, before);
+    EXPECT_EQ(window->seen.size(), static_cast<std::size_t>(2 * Calls));
+    window->Dispose();
+}
+
+TEST(ObjectProcWindows, AnEntryFreedByADestroyedWindowServesTheNextOne) {
+    ProbeWindow* destroyed = CreatedProbe();
+    ProbeWindow* kept = CreatedProbe();
+    const WNDPROC freed = destroyed->objectProc;
+    destroyed->Dispose();
+    ProbeWindow* next = CreatedProbe();
+    EXPECT_EQ(next->objectProc, freed);
+    SendMessageA(next->handle, ProbeMessage, 1, 2);
+    SendMessageA(kept->handle, ProbeMessage, 3, 4);
+    EXPECT_EQ(next->seen, (std::vector<std::pair<WPARAM, LPARAM>>{{1, 2}}));
+    EXPECT_EQ(kept->seen, (std::vector<std::pair<WPARAM, LPARAM>>{{3, 4}}));
+    kept->Dispose();
+    next->Dispose();
 }
 
 } // namespace

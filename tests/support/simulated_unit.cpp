@@ -1,5 +1,7 @@
 #include "support/simulated_unit.h"
 
+#include "support/lab.h"
+
 #include <windows.h>
 
 #include <cerrno>
@@ -11,12 +13,11 @@ namespace {
 constexpr DWORD PollMs = 10;
 constexpr int ReadAttempts = 5; // the state file is briefly absent while it is replaced
 constexpr DWORD ReadChunk = 4096;
-constexpr const char* LabVariable = "ZOR_LAB";
 constexpr const char* UnixRootDrive = "Z:";
 
 // The lab directory is a Unix path; Wine shows the Unix root as drive Z:.
 std::string LabDirectory() {
-    const char* lab = std::getenv(LabVariable);
+    const char* lab = LabFolder();
     std::string path = UnixRootDrive;
     for (const char* c = lab != nullptr ? lab : ""; *c != '\0'; ++c) {
         path += *c == '/' ? '\\' : *c;

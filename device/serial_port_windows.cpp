@@ -8,6 +8,10 @@
 namespace {
 
 static_assert(sizeof(DCB) == 28, "the DCB is the platform's 28-byte record");
+static_assert(SerialPort::PurgeTransmit == PURGE_TXCLEAR &&
+                  SerialPort::PurgeReceive == PURGE_RXCLEAR,
+              "the purge flags are passed on unchanged");
+static_assert(SerialPort::OneStopBit == ONESTOPBIT, "stop-bit codes are passed on unchanged");
 
 // The DCB's bit fields (fBinary .. fAbortOnError) share the 32-bit word right
 // after BaudRate; the caller sets them all at once.
@@ -26,6 +30,10 @@ SerialPort::~SerialPort() {
     Close();
 }
 
+bool SerialPort::IsOpen() const {
+    return handle != INVALID_HANDLE_VALUE;
+}
+
 bool SerialPort::Open(const char* devicePath) {
     handle = serialApi.createFile(devicePath, GENERIC_READ | GENERIC_WRITE, ExclusiveShareMode,
                                   nullptr, OPEN_EXISTING, NoFlags, nullptr);
@@ -40,8 +48,8 @@ void SerialPort::Close() {
     handle = INVALID_HANDLE_VALUE;
 }
 
-void SerialPort::SetLine(DWORD controlFlags, DWORD baudRate, BYTE byteSize, BYTE parity,
-                         BYTE stopBits) {
+void SerialPort::SetLine(std::uint32_t controlFlags, std::uint32_t baudRate, std::uint8_t byteSize,
+                         std::uint8_t parity, std::uint8_t stopBits) {
     if (!IsOpen()) {
         return;
     }
@@ -49,22 +57,28 @@ void SerialPort::SetLine(DWORD controlFlags, DWORD baudRate, BYTE byteSize, BYTE
     dcb.DCBlength = sizeof(DCB);
     serialApi.getCommState(handle, &dcb);
     dcb.BaudRate = baudRate;
-    std::memcpy(reinterpret_cast<BYTE*>(&dcb) + FlagWordOffset, &controlFlags, sizeof controlFlags);
+    const DWORD flagWord = controlFlags;
+    std::memcpy(reinterpret_cast<BYTE*>(&dcb) + FlagWordOffset, &flagWord, sizeof flagWord);
     dcb.ByteSize = byteSize;
     dcb.Parity = parity;
     dcb.StopBits = stopBits;
     serialApi.setCommState(handle, &dcb);
 }
 
-void SerialPort::SetTimeouts(const COMMTIMEOUTS& timeouts) {
+void SerialPort::SetTimeouts(const SerialTimeouts& timeouts) {
     if (!IsOpen()) {
         return;
     }
-    COMMTIMEOUTS copy = timeouts;
-    serialApi.setCommTimeouts(handle, &copy);
+    COMMTIMEOUTS record{};
+    record.ReadIntervalTimeout = timeouts.ReadIntervalTimeout;
+    record.ReadTotalTimeoutMultiplier = timeouts.ReadTotalTimeoutMultiplier;
+    record.ReadTotalTimeoutConstant = timeouts.ReadTotalTimeoutConstant;
+    record.WriteTotalTimeoutMultiplier = timeouts.WriteTotalTimeoutMultiplier;
+    record.WriteTotalTimeoutConstant = timeouts.WriteTotalTimeoutConstant;
+    serialApi.setCommTimeouts(handle, &record);
 }
 
-DWORD SerialPort::Read(void* destination, DWORD count) {
+std::uint32_t SerialPort::Read(void* destination, std::uint32_t count) {
     if (!IsOpen()) {
         return 0;
     }
@@ -75,7 +89,7 @@ DWORD SerialPort::Read(void* destination, DWORD count) {
     return received;
 }
 
-DWORD SerialPort::Write(const void* source, DWORD count) {
+std::uint32_t SerialPort::Write(const void* source, std::uint32_t count) {
     if (!IsOpen()) {
         return 0;
     }
@@ -84,7 +98,7 @@ DWORD SerialPort::Write(const void* source, DWORD count) {
     return written;
 }
 
-void SerialPort::Purge(DWORD flags) {
+void SerialPort::Purge(std::uint32_t flags) {
     if (!IsOpen()) {
         return;
     }
