@@ -66,8 +66,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& out, const 
     }
     pointers.push_back(nullptr);
     pid_t pid = -1;
-    const int failed =
-        posix_spawn(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
+    const int failed = posix_spawn(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     return failed == 0 ? pid : -1;
 }
@@ -110,9 +109,7 @@ public:
     }
 
     std::string UnitPort() const override { return scratch + "unit.tty"; }
-    std::string UnopenablePort() const override {
-        return lockedPty >= 0 ? ptsname(lockedPty) : "";
-    }
+    std::string UnopenablePort() const override { return lockedPty >= 0 ? ptsname(lockedPty) : ""; }
     std::string UnknownPort() const override { return "/dev/zorctl-no-such-port"; }
     std::vector<std::string> ListedPorts() const override { return {}; }
 
@@ -158,9 +155,8 @@ public:
         std::ofstream fifo(scratch + "unit.ctl");
         fifo << line << "\n";
         fifo.close();
-        return before != LONG_MIN && WaitUntil(CommandWait, [&] {
-                   return UnitNumber("commands") > before;
-               });
+        return before != LONG_MIN &&
+               WaitUntil(CommandWait, [&] { return UnitNumber("commands") > before; });
     }
 
     long UnitNumber(const std::string& key) const override {

@@ -85,13 +85,14 @@ public:
         return Launch(arguments, CREATE_NEW_CONSOLE);
     }
 
+    // The event reaches this process too, later and on a thread of its own:
+    // the test program ignores Ctrl-C from here on, for good.
     void Interrupt() override {
+        SetConsoleCtrlHandler(nullptr, TRUE);
         FreeConsole();
         if (AttachConsole(process.dwProcessId)) {
-            SetConsoleCtrlHandler(nullptr, TRUE);
             GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
             FreeConsole();
-            SetConsoleCtrlHandler(nullptr, FALSE);
         }
     }
 
