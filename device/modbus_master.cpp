@@ -3,6 +3,8 @@
 #include "device/modbus_line.h"
 #include "device/serial_port.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr std::uint8_t ReadHoldingFunction = 3;
@@ -18,9 +20,14 @@ constexpr int ReadReplyOverhead = 5;
 constexpr int WriteReplyLength = 8;
 constexpr int BytesPerRegister = 2;
 
+constexpr int UnitOffset = 0;
 constexpr int FunctionOffset = 1;
 constexpr int ExceptionCodeOffset = 2;
+constexpr int ByteCountOffset = 2;
 constexpr int ValuesOffset = 3;
+// A write's echo repeats the register and the value: request bytes 2 to 5.
+constexpr int EchoOffset = 2;
+constexpr int EchoLength = 4;
 constexpr std::uint8_t ExceptionFlag = 0x80;
 
 constexpr std::uint16_t CrcStart = 0xFFFF;
@@ -117,11 +124,16 @@ void ModbusMaster::SendRequest(int length) {
     ComputeCrc(length);
     FrameBuffer[length] = LowByte(crc);
     FrameBuffer[length + 1] = HighByte(crc);
-    // The request goes out at once: the receive queue is trusted to be empty.
+    // The request goes out at once, without purging first: bytes that came
+    // after an earlier exchange gave up stay queued and lead this reply, where
+    // the checks of ReceiveReply turn them away.
     port->Write(FrameBuffer, length + CrcLength);
 }
 
 bool ModbusMaster::ReceiveReply(int expected) {
+    // The reply overwrites the request, which the checks still need.
+    std::uint8_t request[RequestLengthWithoutCrc];
+    std::memcpy(request, FrameBuffer, sizeof request);
     int received = ReadInto(0, ShortestReply);
     if (received < ShortestReply) {
         return Fail();
@@ -136,7 +148,9 @@ bool ModbusMaster::ReceiveReply(int expected) {
     }
     // Over the whole frame, CRC included, the check comes out 0 when it matches.
     ComputeCrc(received);
-    if (crc != 0) {
+    // A sound frame that answers another request (late bytes of an earlier
+    // exchange, another unit) is as unusable as a damaged one.
+    if (crc != 0 || !Answers(request, exception, expected)) {
         port->Purge(PurgeBothQueues);
         return Fail();
     }
@@ -145,6 +159,26 @@ bool ModbusMaster::ReceiveReply(int expected) {
         return false;
     }
     return true;
+}
+
+// Whether the frame in the buffer is the reply to request: the same unit and
+// function (flagged for an exception), a read's byte count for the registers
+// asked, a write's echo of the register and value sent.
+bool ModbusMaster::Answers(const std::uint8_t* request, bool exception, int expected) const {
+    const std::uint8_t function = request[FunctionOffset];
+    if (FrameBuffer[UnitOffset] != request[UnitOffset]) {
+        return false;
+    }
+    if (exception) {
+        return FrameBuffer[FunctionOffset] == (function | ExceptionFlag);
+    }
+    if (FrameBuffer[FunctionOffset] != function) {
+        return false;
+    }
+    if (function == WriteSingleFunction) {
+        return std::memcmp(FrameBuffer + EchoOffset, request + EchoOffset, EchoLength) == 0;
+    }
+    return FrameBuffer[ByteCountOffset] == expected - ReadReplyOverhead;
 }
 
 // Reads until wanted bytes have arrived after offset received, or a read

@@ -43,6 +43,7 @@ private:
     void ComputeCrc(int length);
     void SendRequest(int length);
     bool ReceiveReply(int expected);
+    bool Answers(const std::uint8_t* request, bool exception, int expected) const;
     int ReadInto(int received, int wanted);
     bool Fail();
     void DecodeRegisters(const std::uint8_t* source, std::uint16_t* destination,

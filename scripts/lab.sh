@@ -1,26 +1,33 @@
-# Sourced by the scripts: the test lab. A private Wine prefix in the build
-# tree, one Wine server for the whole run, an X server for windows, and
-# virtual serial lines (pty pairs) mapped to COM ports of the prefix, some of
-# them with a simulated ZOR unit on the far end.
+# Sourced by the scripts: a test lab. A private Wine prefix, one Wine server
+# for the whole run, an X server for windows, and virtual serial lines (pty
+# pairs) mapped to COM ports of the prefix, some of them with a simulated ZOR
+# unit on the far end. Wine is the project's Wine root (scripts/wine), which
+# runs both Windows builds.
 #
 # Inputs: ZOR_ROOT (the checkout), ZOR_BUILD (build tree, default
-# $ZOR_ROOT/build). Everything started here is stopped by lab_stop.
+# $ZOR_ROOT/build), ZOR_LAB_DIR (the lab's folder, default $ZOR_BUILD/lab).
+# Each lab has its own folder and, inside it, its own Wine prefix, so that
+# labs of the test run, the run command and the benchmarks can run at once
+# without stopping each other's Wine server or remapping each other's ports.
+# Call lab_begin before starting anything: everything started from then on
+# is stopped by lab_stop, also when the script fails or is interrupted.
 
 : "${ZOR_BUILD:=$ZOR_ROOT/build}"
+export ZOR_ROOT ZOR_BUILD
 LAB=${ZOR_LAB_DIR:-$ZOR_BUILD/lab}
 ZORSIM=$ZOR_BUILD/host/zorsim/zorsim
-WINESERVER=/usr/lib/wine/wineserver64
-export WINEPREFIX=$ZOR_BUILD/wine-prefix
-export WINELOADER=/usr/lib/wine/wine64
+# Not exported: inside the root, scripts/wine sets Wine's own variables.
+WINELOADER=$ZOR_ROOT/scripts/wine
+WINESERVER=$ZOR_ROOT/scripts/wineserver
+export WINEPREFIX=$LAB/wine-prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export ZOR_LAB=$LAB
-# Code page 1250 for the Czech texts: Wine takes it from the locale.
-export LC_ALL=cs_CZ.UTF-8
 
 lab_pids=()
 lab_xvfb_pid=
 lab_port_regs=()
+lab_server_started=
 
 lab_log() { echo "lab: $*" >&2; }
 
@@ -34,26 +41,53 @@ lab_wait_for() { # PATH SECONDS
   return 1
 }
 
+# The clean-up trap first, then the lab's folder: whatever a later step
+# starts is stopped even if that step times out.
+lab_begin() {
+  trap lab_stop EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  mkdir -p "$LAB"
+}
+
+# True when this machine runs 32-bit x86 code at all (see ia32_probe.c); the
+# 32-bit build can run under Wine's WoW64 mode only then.
+lab_runs_32bit() {
+  local probe=$ZOR_BUILD/ia32_probe
+  if [ ! -x "$probe" ] || [ "$ZOR_ROOT/scripts/ia32_probe.c" -nt "$probe" ]; then
+    mkdir -p "$ZOR_BUILD"
+    cc -O2 -o "$probe" "$ZOR_ROOT/scripts/ia32_probe.c" || return 1
+  fi
+  # Run by a shell of its own, which reports the expected fault to /dev/null.
+  sh -c '"$0" && exit 0; exit 1' "$probe" 2>/dev/null
+}
+
 lab_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     lab_log "creating the Wine prefix $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
+    lab_server_started=1
     "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
     "$WINESERVER" -w
   fi
 }
 
+# An X server of the lab's own; it picks a free display number itself.
 lab_display() {
   if [ -n "${ZOR_USE_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ]; then
     return 0
   fi
-  local n
-  for ((n = 90; n < 200; n++)); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-  done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  local fifo=$LAB/xvfb.display n=
+  rm -f "$fifo"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   lab_xvfb_pid=$!
-  lab_wait_for "/tmp/.X11-unix/X$n" 10
+  read -r -t 10 n <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$n" ]; then
+    lab_log "the X server did not start"
+    return 1
+  fi
   export DISPLAY=":$n"
 }
 
@@ -84,17 +118,23 @@ lab_port() {
   lab_port_regs+=("\"$1\"=\"$2\"")
 }
 
-# Writes the port map into the prefix; the Wine server must be restarted
-# afterwards for the ports to appear.
+# Writes the port map into the prefix and (re)starts the lab's Wine server,
+# which reads the map when it starts, for the whole run.
 lab_apply_ports() {
   local reg=$LAB/ports.reg
   {
     printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n'
     printf '%s\n' "${lab_port_regs[@]}"
   } >"$reg"
+  lab_server_started=1
   "$WINELOADER" regedit /S "$reg" >/dev/null 2>&1
   "$WINESERVER" -k 2>/dev/null || true
   "$WINESERVER" -w 2>/dev/null || true
+  "$WINESERVER" -p
+  # Start Wine's own services now, with their output going nowhere: started
+  # by the first test they would inherit its output pipe and keep ctest
+  # waiting for it to close.
+  "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
 # The standard lab of the test run:
@@ -102,7 +142,7 @@ lab_apply_ports() {
 #   COM7           simulated unit "unit" (device tests)
 #   COM8           simulated unit "console" (the program's end-to-end tests)
 lab_start() {
-  mkdir -p "$LAB"
+  lab_begin
   lab_prefix
   lab_display
   lab_pair loop
@@ -115,17 +155,11 @@ lab_start() {
     lab_port COM8 "$LAB/console.tty"
   fi
   lab_apply_ports
-  "$WINESERVER" -p
-  # Start Wine's own services now, with their output going nowhere: started
-  # by the first test they would inherit its output pipe and keep ctest
-  # waiting for it to close.
-  "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
-  trap lab_stop EXIT
 }
 
 lab_stop() {
   local pid
-  "$WINESERVER" -k 2>/dev/null || true
+  [ -n "$lab_server_started" ] && "$WINESERVER" -k 2>/dev/null || true
   for pid in "${lab_pids[@]}"; do
     kill "$pid" 2>/dev/null || true
   done
@@ -133,4 +167,5 @@ lab_stop() {
   wait 2>/dev/null || true
   lab_pids=()
   lab_xvfb_pid=
+  lab_server_started=
 }
