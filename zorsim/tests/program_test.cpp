@@ -278,7 +278,11 @@ TEST(Program, AReplyDueWhenUnpluggedIsLost) {
     RunningUnit unit({"--still", "--fault", "delay:200"});
     ASSERT_TRUE(unit.Ready());
     unit.Send(ReadIdentity);
-    std::this_thread::sleep_for(50ms); // taken, and the reply waiting
+    auto start = Clock::now();
+    while (unit.State()["requests"] != "1" && Clock::now() - start < 1s) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(unit.State()["requests"], "1"); // taken, and the reply waiting
     ASSERT_TRUE(unit.Command("unplug"));
     ASSERT_TRUE(unit.Command("plug"));
     unit.Reopen();
