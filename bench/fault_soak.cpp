@@ -142,7 +142,8 @@ void FaultSoak::Print(const char* title) const {
     std::printf("  exchanges without a fault: %ld, read right %ld, stale %ld, wrong %ld; longest "
                 "run of failed exchanges %ld\n",
                 clean_, cleanRight_, cleanStale_, cleanWrong_, longestFailedRun_);
-    std::printf("  values reported as read that the unit held one change before: %ld\n", stale_);
+    std::printf("  values reported as read that the unit held earlier (a late reply): %ld\n",
+                stale_);
     std::printf("  values reported as read that the unit never held: %ld (must be 0)\n",
                 WrongValues());
 }

@@ -21,7 +21,7 @@ public:
     enum class Reading {
         Failed, // reported as failed
         Right,  // reported as read, with the values the unit holds
-        Stale,  // reported as read, with values the unit held before the last change
+        Stale,  // reported as read, with values the unit held earlier (a late reply)
         Wrong,  // reported as read, with values the unit never held
     };
 

@@ -17,6 +17,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -140,8 +141,9 @@ std::string Decimal(long raw, double divisor, int decimals) {
 }
 
 // A poll shows all three values or none: the fields are emptied before it,
-// and what a failed poll leaves is empty.
-Reading JudgePoll(MainWindow* window, const Held& held, long temperature, long before) {
+// and what a failed poll leaves is empty. The unit's temperature differs at
+// every poll, so an earlier one tells a reply that came late.
+Reading JudgePoll(MainWindow* window, const Held& held, const std::vector<long>& temperatures) {
     std::string shown = Text(window->temperatureField->handle);
     std::string humidity = Text(window->humidityField->handle);
     std::string formaldehyde = Text(window->formaldehydeField->handle);
@@ -150,10 +152,12 @@ Reading JudgePoll(MainWindow* window, const Held& held, long temperature, long b
     }
     bool othersRight = humidity == Decimal(held.humidity, Hundred, 2) &&
                        formaldehyde == Decimal(held.formaldehyde, Ten, 1);
-    if (othersRight && shown == Decimal(temperature, Hundred, 2)) {
+    if (othersRight && shown == Decimal(temperatures.back(), Hundred, 2)) {
         return Reading::Right;
     }
-    return othersRight && shown == Decimal(before, Hundred, 2) ? Reading::Stale : Reading::Wrong;
+    bool earlier = std::any_of(temperatures.begin(), temperatures.end() - 1,
+                               [&](long t) { return shown == Decimal(t, Hundred, 2); });
+    return othersRight && earlier ? Reading::Stale : Reading::Wrong;
 }
 
 int SoakTool(const char* port, SimulatedUnit& unit, int polls, unsigned seed) {
@@ -165,13 +169,11 @@ int SoakTool(const char* port, SimulatedUnit& unit, int polls, unsigned seed) {
     MainWindow* window = tool.Window();
     const Held held = ReadHeld(unit);
     long base = FirstTemperature;
-    long temperature = held.temperature;
-    long before = temperature;
+    std::vector<long> temperatures{held.temperature}; // every one the unit has held
     auto step = [&] {
         ++base;
         unit.Command("set temperature " + std::to_string(base));
-        before = temperature;
-        temperature = base + held.tcorr;
+        temperatures.push_back(base + held.tcorr);
         for (HWND field : {window->temperatureField->handle, window->humidityField->handle,
                            window->formaldehydeField->handle}) {
             SetWindowTextA(field, "");
@@ -180,7 +182,7 @@ int SoakTool(const char* port, SimulatedUnit& unit, int polls, unsigned seed) {
     FaultSoak::Read poll{"poll", InputFunction, [&] {
                              window->ShowMeasurements();
                              ToolSession::DrainQueue();
-                             return JudgePoll(window, held, temperature, before);
+                             return JudgePoll(window, held, temperatures);
                          }};
     FaultSoak soak(unit, seed, FaultShare);
     bool ran = soak.Run(polls, {poll}, step);
