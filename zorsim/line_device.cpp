@@ -1,5 +1,7 @@
 #include "line_device.h"
 
+#include "arbitrary_speed.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -97,7 +99,7 @@ std::optional<ToolLine> LineDevice::ToolSettings() const {
     if (tcgetattr(slaveFd_, &settings) != 0) {
         return std::nullopt;
     }
-    return DecodeToolLine(settings);
+    return DecodeToolLine(settings, ArbitraryOutputRate(slaveFd_));
 }
 
 void LineDevice::Send(const std::uint8_t* bytes, std::size_t size) const {
