@@ -6,11 +6,8 @@
 // private memory before and after.
 //
 //   poll_bench PORT [COUNT]
-#include "console/console_application.h"
-#include "console/main_window.h"
-#include "console/port_combo_box.h"
-#include "console/texts.h"
-#include "console/value_field.h"
+#include "clocks.h"
+#include "tool_session.h"
 
 #include <windows.h>
 #include <psapi.h>
@@ -18,15 +15,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 namespace {
 
 constexpr int DefaultPolls = 10000;
-constexpr int PortNameMostChars = 7;
-constexpr double MsPerSecond = 1000.0;
-
-alignas(ConsoleApplication) unsigned char applicationStorage[sizeof(ConsoleApplication)];
 
 struct Resources {
     DWORD handles = 0;
@@ -100,40 +92,6 @@ void PrintRow(const char* what, unsigned long long start, unsigned long long end
     std::printf("  %-16s %12llu %12llu %+10lld\n", what, start, end, growth);
 }
 
-void DrainQueue() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-// Selects the port in the window's own list, as a choice there would.
-bool SelectPort(MainWindow* window, const char* port) {
-    LRESULT index = SendMessageA(window->portList->handle, CB_FINDSTRINGEXACT,
-                                 static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(port));
-    if (index == CB_ERR) {
-        return false;
-    }
-    window->portList->SetSelIndex(static_cast<int>(index));
-    return true;
-}
-
-bool Connected(MainWindow* window) {
-    char identity[PortNameMostChars + 1] = {};
-    GetWindowTextA(window->identityField->handle, identity, sizeof identity);
-    return std::strcmp(identity, "ZOR") == 0;
-}
-
-double NowMs() {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * MsPerSecond /
-           static_cast<double>(frequency.QuadPart);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -142,29 +100,22 @@ int main(int argc, char** argv) {
         return 2;
     }
     int count = argc >= 3 ? std::atoi(argv[2]) : DefaultPolls;
-    auto* application = new (applicationStorage) ConsoleApplication(texts::ApplicationName);
-    application->StartInstance();
-    auto* window = static_cast<MainWindow*>(application->mainWindow);
-    if (window == nullptr || !SelectPort(window, argv[1])) {
-        std::fprintf(stderr, "poll_bench: no window, or %s is not in the port list\n", argv[1]);
+    ToolSession tool;
+    if (!tool.Connect(argv[1])) {
+        std::fprintf(stderr, "poll_bench: no window, or no ZOR unit on %s\n", argv[1]);
         return 1;
     }
-    window->Connect();
-    DrainQueue();
-    if (!Connected(window)) {
-        std::fprintf(stderr, "poll_bench: no ZOR unit on %s\n", argv[1]);
-        return 1;
-    }
+    MainWindow* window = tool.Window();
     Resources start = Measure();
-    double begin = NowMs();
+    double begin = clocks::NowMs();
     for (int i = 0; i < count; ++i) {
         window->ShowMeasurements();
-        DrainQueue();
+        ToolSession::DrainQueue();
     }
-    double elapsed = NowMs() - begin;
+    double elapsed = clocks::NowMs() - begin;
     Resources end = Measure();
     std::printf("%d polls in %.1f s (%.2f ms each), against a unit that answers at once\n", count,
-                elapsed / MsPerSecond, elapsed / count);
+                elapsed / clocks::MsPerSecond, elapsed / count);
     std::printf("  %-16s %12s %12s %10s\n", "", "start", "end", "growth");
     PrintRow("handles", start.handles, end.handles);
     PrintRow("GDI objects", start.gdiObjects, end.gdiObjects);
@@ -172,7 +123,5 @@ int main(int argc, char** argv) {
     PrintRow("private bytes", start.privateBytes, end.privateBytes);
     PrintRow("Linux RssAnon kB", start.anonymousKb, end.anonymousKb);
     PrintRow("Linux open fds", start.descriptors, end.descriptors);
-    window->Dispose();
-    application->~ConsoleApplication();
     return 0;
 }

@@ -4,10 +4,18 @@
 //       last field filled, against a paced unit at 19200 baud, even parity,
 //       next to the wire time of the connection's six exchanges
 //
+//   zorconfig_bench deadport EXE PORT UNIT [SECONDS]   the tool's thread CPU
+//       and its answer to WM_NULL while it polls the lab's unit UNIT on PORT,
+//       while it polls the same port pulled out (the unit unplugged), and
+//       with polling off; plain_read_bench makes the same reads without the
+//       tool
+//
 // (The resources over many polls are measured inside the process by
 // poll_bench: Wine reports no handle, GUI object or memory counts of another
 // process.)
+#include "clocks.h"
 #include "wire_time.h"
+#include "support/simulated_unit.h"
 #include "support/window_driver.h"
 
 #include <windows.h>
@@ -23,13 +31,17 @@ namespace {
 
 constexpr DWORD StartTimeoutMs = 30000;
 constexpr int PortListId = 101;
+constexpr int PollCheckBoxId = 108;
 constexpr size_t IdentityIndex = 4;
 constexpr size_t LastFilledIndex = 28; // the humidity correction, filled last
 constexpr int DefaultRuns = 10;
+constexpr int DefaultSeconds = 5;
+// How often the window is asked to answer, and how long it may take.
+constexpr DWORD ProbePeriodMs = 50;
+constexpr UINT ProbeTimeoutMs = 5000;
 
 // The line of the paced unit: 19200 baud, 8 data bits, even parity, 1 stop.
 constexpr double BaudRate = 19200.0;
-constexpr double MsPerSecond = 1000.0;
 
 // The six exchanges of a connection: request and reply lengths in bytes.
 struct Exchange {
@@ -50,18 +62,6 @@ double WireMs() {
         total += wire::ExchangeMs(BaudRate, e.requestBytes, e.replyBytes);
     }
     return total;
-}
-
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * MsPerSecond /
-           static_cast<double>(frequency.QuadPart);
 }
 
 struct Session {
@@ -104,10 +104,10 @@ int Connect(const std::string& exe, const std::string& port, int runs) {
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) {
         session.ClearFields();
-        double start = NowMs();
+        double start = clocks::NowMs();
         // The selection's notification returns when the connection has ended.
         driver::ComboChoose(list, index);
-        double elapsed = NowMs() - start;
+        double elapsed = clocks::NowMs() - start;
         if (session.Field(IdentityIndex) != "ZOR" || session.Field(LastFilledIndex).empty()) {
             std::fprintf(stderr, "bench: run %d did not fill every field\n", run + 1);
             return 1;
@@ -130,12 +130,73 @@ int Connect(const std::string& exe, const std::string& port, int runs) {
     return 0;
 }
 
+// The thread's share of one core over a span, and the slowest answer to
+// WM_NULL meanwhile (a window that answers nothing shows ProbeTimeoutMs).
+struct Load {
+    double cpuPercent;
+    double slowestAnswerMs;
+};
+
+Load Watch(const Session& session, int seconds) {
+    HANDLE thread = session.program.MainThread();
+    double start = clocks::NowMs();
+    double startCpu = clocks::ThreadCpuMs(thread);
+    double slowest = 0;
+    while (clocks::NowMs() - start < seconds * clocks::MsPerSecond) {
+        double asked = clocks::NowMs();
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(session.main, WM_NULL, 0, 0, SMTO_NORMAL, ProbeTimeoutMs, &result);
+        slowest = std::max(slowest, clocks::NowMs() - asked);
+        Sleep(ProbePeriodMs);
+    }
+    double cpu = clocks::ThreadCpuMs(thread) - startCpu;
+    return {100.0 * cpu / (clocks::NowMs() - start), slowest};
+}
+
+void PrintLoad(const char* what, const Load& load) {
+    std::printf("  %-34s thread CPU %5.1f %% of one core; WM_NULL answered within %6.1f ms\n", what,
+                load.cpuPercent, load.slowestAnswerMs);
+}
+
+int DeadPort(const std::string& exe, const std::string& port, const std::string& unitName,
+             int seconds) {
+    SimulatedUnit unit(unitName);
+    if (!unit.Command("reset")) {
+        std::fprintf(stderr, "bench: unit %s does not answer commands\n", unitName.c_str());
+        return 1;
+    }
+    Session session(exe);
+    if (!session.Ready() || clocks::ThreadCpuMs(session.program.MainThread()) < 0) {
+        std::fprintf(stderr, "bench: zorconfig did not start, or its thread times are hidden\n");
+        return 1;
+    }
+    if (!driver::ComboChoose(GetDlgItem(session.main, PortListId), port) ||
+        session.Field(IdentityIndex) != "ZOR") {
+        std::fprintf(stderr, "bench: no unit on %s\n", port.c_str());
+        return 1;
+    }
+    HWND poll = GetDlgItem(session.main, PollCheckBoxId);
+    std::printf("zorconfig polling %s, a pulled-out adapter (%d s each)\n", port.c_str(), seconds);
+    driver::Click(poll);
+    PrintLoad("polling a unit", Watch(session, seconds));
+    unit.Command("unplug");
+    PrintLoad("polling the pulled-out port", Watch(session, seconds));
+    driver::Click(poll);
+    PrintLoad("polling off, port pulled out", Watch(session, seconds));
+    unit.Command("reset");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 4 && std::strcmp(argv[1], "connect") == 0) {
         return Connect(argv[2], argv[3], argc >= 5 ? std::atoi(argv[4]) : DefaultRuns);
     }
-    std::fprintf(stderr, "usage: zorconfig_bench connect EXE PORT [RUNS]\n");
+    if (argc >= 5 && std::strcmp(argv[1], "deadport") == 0) {
+        return DeadPort(argv[2], argv[3], argv[4], argc >= 6 ? std::atoi(argv[5]) : DefaultSeconds);
+    }
+    std::fprintf(stderr, "usage: zorconfig_bench connect EXE PORT [RUNS]\n"
+                         "       zorconfig_bench deadport EXE PORT UNIT [SECONDS]\n");
     return 2;
 }

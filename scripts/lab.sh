@@ -130,7 +130,10 @@ lab_apply_ports() {
   "$WINELOADER" regedit /S "$reg" >/dev/null 2>&1
   "$WINESERVER" -k 2>/dev/null || true
   "$WINESERVER" -w 2>/dev/null || true
-  "$WINESERVER" -p
+  # The server becomes the controlling process of the first pty it opens, so
+  # a unit's line pulled out (zorsim's unplug) sends it SIGHUP, on which it
+  # writes a dump of its objects: that goes to a file of the lab's own.
+  "$WINESERVER" -p 2>>"$LAB/wineserver.log"
   # Start Wine's own services now, with their output going nowhere: started
   # by the first test they would inherit its output pipe and keep ctest
   # waiting for it to close.

@@ -107,6 +107,16 @@ std::optional<ControlCommand> ParseAmount(Kind kind, std::string_view rest, std:
     return Made(kind, *number);
 }
 
+std::optional<ControlCommand> ParseFaultCommand(Kind kind, std::string_view rest) {
+    auto fault = ParseFault(rest);
+    if (!fault) {
+        return std::nullopt;
+    }
+    ControlCommand command = Made(kind);
+    command.fault = *fault;
+    return command;
+}
+
 } // namespace
 
 std::optional<ControlCommand> ParseControlCommand(std::string_view line) {
@@ -121,13 +131,10 @@ std::optional<ControlCommand> ParseControlCommand(std::string_view line) {
         return ParseIdentity(rest);
     }
     if (word == "fault") {
-        auto fault = ParseFault(rest);
-        if (!fault) {
-            return std::nullopt;
-        }
-        ControlCommand command = Made(Kind::SetFault);
-        command.fault = *fault;
-        return command;
+        return ParseFaultCommand(Kind::SetFault, rest);
+    }
+    if (word == "once") {
+        return ParseFaultCommand(Kind::OnceFault, rest);
     }
     if (word == "still") {
         return ParseStill(rest);
@@ -137,6 +144,12 @@ std::optional<ControlCommand> ParseControlCommand(std::string_view line) {
     }
     if (word == "restart-silence") {
         return ParseAmount(Kind::RestartSilence, rest, LongestSilenceMs);
+    }
+    if (word == "unplug" && rest.empty()) {
+        return Made(Kind::Unplug);
+    }
+    if (word == "plug" && rest.empty()) {
+        return Made(Kind::Plug);
     }
     return std::nullopt;
 }

@@ -11,7 +11,18 @@ namespace zorsim {
 
 // One line of the control FIFO, parsed.
 struct ControlCommand {
-    enum class Kind { Reset, Set, Identity, SetFault, Still, Limit, RestartSilence };
+    enum class Kind {
+        Reset,
+        Set,
+        Identity,
+        SetFault,
+        OnceFault,
+        Still,
+        Limit,
+        RestartSilence,
+        Unplug,
+        Plug,
+    };
     enum class Field {
         Temperature,
         Humidity,
@@ -29,7 +40,7 @@ struct ControlCommand {
     Field field = Field::Temperature;
     std::int64_t value = 0; // set, still (0/1), limit, restart-silence
     std::string text;       // identity
-    Fault fault;
+    Fault fault;            // fault, once
 };
 
 // Nothing for an unknown or malformed line: the caller counts it as bad.

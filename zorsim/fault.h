@@ -9,18 +9,33 @@
 
 namespace zorsim {
 
-// One injected line fault at a time; it stays until it is changed.
-enum class FaultKind { None, Silent, BadCrc, Short, Trickle, Surplus, Delay };
+// One injected line fault at a time; it stays until it is changed (or, as
+// a one-shot fault, until the next reply has gone out).
+enum class FaultKind {
+    None,
+    Silent,
+    BadCrc,
+    Short,
+    Trickle,
+    Surplus,
+    Delay,
+    Garbage,  // noise bytes on the line just before the reply
+    Address,  // the reply claims another unit address
+    Function, // the reply carries another function code
+};
 
 struct Fault {
+    // Bytes for short, surplus and garbage, milliseconds for trickle and
+    // delay, the byte put in for address and function.
     FaultKind kind = FaultKind::None;
-    int amount = 0; // bytes for short and surplus, milliseconds for trickle and delay
+    int amount = 0;
 
     std::string Text() const; // as the control command writes it: "short 6"
     bool operator==(const Fault&) const = default;
 };
 
-// "none", "silent", "badcrc", "short N", "trickle MS", "surplus N", "delay MS".
+// "none", "silent", "badcrc", "short N", "trickle MS", "surplus N", "delay MS",
+// "garbage N", "address N", "function N".
 std::optional<Fault> ParseFault(std::string_view text);
 
 // How a reply goes out: after a delay, then byte after byte with a gap
@@ -36,5 +51,8 @@ std::optional<Transmission> Shape(const Bytes& reply, const Fault& fault);
 
 // What surplus bytes carry: an idle line reads as all ones.
 inline constexpr std::uint8_t SurplusByte = 0xFF;
+
+// The noise that garbage puts before a reply: byte i of it.
+std::uint8_t GarbageByte(std::size_t index);
 
 } // namespace zorsim

@@ -1,39 +1,16 @@
 #include "line_device.h"
 
+#include "arbitrary_speed.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
-
-// The kernel's termios with the rates as numbers, which glibc's termios.h
-// does not declare; TCGETS2 from <sys/ioctl.h> names it.
-struct termios2 {
-    tcflag_t c_iflag;
-    tcflag_t c_oflag;
-    tcflag_t c_cflag;
-    tcflag_t c_lflag;
-    cc_t c_line;
-    cc_t c_cc[19];
-    speed_t c_ispeed;
-    speed_t c_ospeed;
-};
 
 namespace zorsim {
 
 namespace {
-
-// A tool may set the rate as a number rather than a Bnnn code (Wine 10
-// does, with BOTHER); termios then shows no rate, and only the kernel's
-// termios2 holds it. 0 when that cannot be read either.
-int RateAsNumber(int fd) {
-    termios2 settings{};
-    if (ioctl(fd, TCGETS2, &settings) != 0) {
-        return 0;
-    }
-    return static_cast<int>(settings.c_ospeed);
-}
 
 std::string Failure(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -122,11 +99,7 @@ std::optional<ToolLine> LineDevice::ToolSettings() const {
     if (tcgetattr(slaveFd_, &settings) != 0) {
         return std::nullopt;
     }
-    ToolLine line = DecodeToolLine(settings);
-    if (line.baudRate == 0) {
-        line.baudRate = RateAsNumber(slaveFd_);
-    }
-    return line;
+    return DecodeToolLine(settings, ArbitraryOutputRate(slaveFd_));
 }
 
 void LineDevice::Send(const std::uint8_t* bytes, std::size_t size) const {

@@ -133,9 +133,9 @@ bool ToolLine::Matches(const LineSettings& unit) const {
     return baudRate == unit.BaudRate() && (parity == expected || evenLooksNone);
 }
 
-ToolLine DecodeToolLine(const termios& settings) {
-    return ToolLine{RateOfSpeed(cfgetospeed(&settings)), ParityOfFlags(settings.c_cflag),
-                    FlagText(settings.c_cflag)};
+ToolLine DecodeToolLine(const termios& settings, std::optional<int> arbitraryRate) {
+    int rate = arbitraryRate ? *arbitraryRate : RateOfSpeed(cfgetospeed(&settings));
+    return ToolLine{rate, ParityOfFlags(settings.c_cflag), FlagText(settings.c_cflag)};
 }
 
 } // namespace zorsim

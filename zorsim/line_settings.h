@@ -63,6 +63,8 @@ struct ToolLine {
     bool Matches(const LineSettings& unit) const;
 };
 
-ToolLine DecodeToolLine(const termios& settings);
+// An arbitrary rate (see arbitrary_speed.h) stands in for the speed code,
+// which then names no rate.
+ToolLine DecodeToolLine(const termios& settings, std::optional<int> arbitraryRate = std::nullopt);
 
 } // namespace zorsim

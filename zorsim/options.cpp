@@ -184,7 +184,8 @@ unit:
   --correction-limit RAW largest accepted correction, either sign (5000)
   --restart-silence MS   how long a restart keeps the unit silent (500)
   --still                readings do not drift
-  --fault FAULT          none|silent|badcrc|short:N|trickle:MS|surplus:N|delay:MS
+  --fault FAULT          none|silent|badcrc|short:N|trickle:MS|surplus:N|delay:MS|
+                         garbage:N|address:N|function:N
 )";
 
 } // namespace zorsim

@@ -65,18 +65,8 @@ bool Simulator::Start(std::string& error) {
         error = std::string("signalfd: ") + std::strerror(errno);
         return false;
     }
-    line_ = options_.device.empty() ? LineDevice::CreatePty(error)
-                                    : LineDevice::OpenDevice(options_.device, error);
-    if (!line_) {
+    if (!Plug(error)) {
         return false;
-    }
-    if (!options_.link.empty()) {
-        unlink(options_.link.c_str());
-        if (symlink(line_->ToolPath().c_str(), options_.link.c_str()) != 0) {
-            error = options_.link + ": " + std::strerror(errno);
-            return false;
-        }
-        linkMade_ = true;
     }
     if (!options_.control.empty() && !(control_ = ControlFifo::Create(options_.control, error))) {
         return false;
@@ -90,6 +80,69 @@ bool Simulator::Start(std::string& error) {
     return true;
 }
 
+// A new line each time, as an adapter plugged in again gets a new device
+// behind the same name: the link is pointed at the new pty.
+bool Simulator::Plug(std::string& error) {
+    if (line_) {
+        return true;
+    }
+    line_ = options_.device.empty() ? LineDevice::CreatePty(error)
+                                    : LineDevice::OpenDevice(options_.device, error);
+    if (!line_) {
+        return false;
+    }
+    if (!options_.link.empty()) {
+        unlink(options_.link.c_str());
+        if (symlink(line_->ToolPath().c_str(), options_.link.c_str()) != 0) {
+            error = options_.link + ": " + std::strerror(errno);
+            line_.reset();
+            return false;
+        }
+        linkMade_ = true;
+    }
+    return true;
+}
+
+// Closing every descriptor of our side hangs up the tool's end, which is
+// what a pulled USB adapter looks like; the name goes away with it.
+void Simulator::Unplug() {
+    if (linkMade_) {
+        unlink(options_.link.c_str());
+        linkMade_ = false;
+    }
+    line_.reset();
+    burst_.clear();
+    outgoing_.clear();
+}
+
+void Simulator::Carry(ControlCommand::Kind kind) {
+    using Kind = ControlCommand::Kind;
+    switch (kind) {
+    case Kind::Unplug:
+        Unplug();
+        break;
+    case Kind::Reset:
+        outgoing_.clear(); // a unit brought back to its start has nothing left to say
+        if (line_) {
+            line_->RestoreToolSettings();
+        }
+        PlugIn(); // and is plugged in
+        break;
+    case Kind::Plug:
+        PlugIn();
+        break;
+    default:
+        break;
+    }
+}
+
+void Simulator::PlugIn() {
+    std::string error;
+    if (!Plug(error)) {
+        std::fprintf(stderr, "zorsim: plugging in again: %s\n", error.c_str());
+    }
+}
+
 Micros Simulator::Now() const {
     return std::chrono::duration_cast<Micros>(std::chrono::steady_clock::now() - start_);
 }
@@ -100,6 +153,7 @@ int Simulator::Run() {
     slots[LineSlot] = {line_->Fd(), POLLIN, 0};
     slots[ControlSlot] = {control_ ? control_->Fd() : -1, POLLIN, 0};
     for (;;) {
+        slots[LineSlot].fd = line_ ? line_->Fd() : -1; // nothing to watch while unplugged
         Micros wait = NextWake() - Now();
         timespec timeout = TimeSpec(wait);
         int ready = ppoll(slots, SlotCount, &timeout, nullptr);
@@ -161,9 +215,8 @@ bool Simulator::ReadLine() {
 
 void Simulator::ReadControl() {
     for (const std::string& line : control_->ReadLines()) {
-        if (unit_.Command(line) == ControlCommand::Kind::Reset) {
-            outgoing_.clear(); // a unit brought back to its start has nothing left to say
-            line_->RestoreToolSettings();
+        if (auto kind = unit_.Command(line)) {
+            Carry(*kind);
         }
         WriteState();
     }
@@ -231,6 +284,9 @@ void Simulator::Schedule(const Transmission& transmission, const LineSettings& l
 }
 
 void Simulator::SendDue() {
+    if (!line_) {
+        return;
+    }
     Micros now = Now();
     while (!outgoing_.empty() && outgoing_.front().at <= now) {
         Chunk& chunk = outgoing_.front();
@@ -254,6 +310,7 @@ void Simulator::WriteState() {
     entries.emplace_back("tool_flags", tool ? tool->flags : "unknown");
     entries.emplace_back("strict_line", options_.strictLine ? "on" : "off");
     entries.emplace_back("pace", options_.pace ? "on" : "off");
+    entries.emplace_back("plugged", line_ ? "on" : "off");
     WriteStateFile(options_.state, entries);
 }
 

@@ -3,6 +3,7 @@
 #include "bytes.h"
 #include "control_fifo.h"
 #include "line_device.h"
+#include "control_command.h"
 #include "options.h"
 #include "traffic_log.h"
 #include "unit.h"
@@ -42,6 +43,10 @@ private:
 
     Micros Now() const;
     Micros NextWake() const;
+    bool Plug(std::string& error);
+    void Unplug();
+    void PlugIn();
+    void Carry(ControlCommand::Kind kind);
     bool ReadLine();
     void ReadControl();
     void EndBurst();

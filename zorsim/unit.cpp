@@ -47,6 +47,7 @@ void Unit::Restore() {
     activeAddress_ = storedAddress_ = start_.address;
     activeLine_ = storedLine_ = start_.line;
     silentUntil_ = Micros(0);
+    onceFault_.reset();
 }
 
 Outcome Unit::RejectFrame(std::span<const std::uint8_t> bytes, std::string reason) {
@@ -146,9 +147,11 @@ Outcome Unit::Reply(const Request& request, Bytes reply, std::string meaning,
         return Outcome{Disposition::Executed, "broadcast " + meaning, std::nullopt, {}};
     }
     AppendCrc(reply);
-    auto transmission = Shape(reply, current_.fault);
-    if (current_.fault.kind != FaultKind::None) {
-        replyMeaning += " [fault " + current_.fault.Text() + "]";
+    Fault fault = onceFault_.value_or(current_.fault);
+    onceFault_.reset();
+    auto transmission = Shape(reply, fault);
+    if (fault.kind != FaultKind::None) {
+        replyMeaning += " [fault " + fault.Text() + "]";
     }
     return Outcome{Disposition::Answered, std::move(meaning), std::move(transmission),
                    std::move(replyMeaning)};
@@ -295,6 +298,12 @@ void Unit::Apply(const ControlCommand& command) {
     case Kind::SetFault:
         current_.fault = command.fault;
         break;
+    case Kind::OnceFault:
+        onceFault_ = command.fault;
+        break;
+    case Kind::Unplug:
+    case Kind::Plug:
+        break; // the line is the simulator's
     case Kind::Still:
         current_.still = command.value != 0;
         break;
@@ -377,6 +386,7 @@ std::vector<std::pair<std::string, std::string>> Unit::StateEntries(Micros now) 
         {"limit", number(current_.correctionLimit)},
         {"restart_silence", number(current_.restartSilenceMs)},
         {"fault", current_.fault.Text()},
+        {"once", onceFault_ ? onceFault_->Text() : "none"},
     };
 }
 

@@ -128,6 +128,7 @@ private:
     int storedAddress_ = 1;
     LineSettings storedLine_;
     Micros silentUntil_{0};
+    std::optional<Fault> onceFault_; // for the next reply only, before the lasting one
     Counters counters_;
     std::string lastRequest_;
     std::string lastReply_;

@@ -9,10 +9,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cwchar>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -20,6 +22,8 @@ namespace {
 using driver::WaitUntil;
 
 constexpr char Port[] = "COM8";
+// A lab port with nothing behind it.
+constexpr char EmptyPort[] = "COM5";
 constexpr char DevicePath[] = "\\\\.\\COM8";
 constexpr char UnitName[] = "console";
 constexpr char MainClass[] = "OwlWindow";
@@ -39,6 +43,10 @@ constexpr DWORD ExitTimeoutMs = 10000;
 // Long enough for two poll ticks: a quiet unit must see nothing meanwhile.
 constexpr DWORD QuietPeriodMs = 2500;
 constexpr DWORD NoBoxWaitMs = 1500;
+// Polls on a pulled-out port: three ticks of the poll timer.
+constexpr DWORD PulledOutSpanMs = 3000;
+// The window must answer within this throughout, whatever the line does.
+constexpr DWORD LongestAnswerMs = 500;
 
 // Control ids, written here again rather than taken from the program: a test
 // that used the program's own ids could not catch a wrong one.
@@ -643,6 +651,115 @@ TEST_F(ZorConfig, RestartWritesTheRestartCode) {
     driver::Click(Item(RestartButtonId));
     EXPECT_EQ(unit.Value("last_write"), "1040 21930");
     EXPECT_EQ(unit.Number("restarts"), 1);
+}
+
+// --- a pulled-out adapter ----------------------------------------------------
+
+// Asks the window to answer WM_NULL every few milliseconds, on a thread of
+// its own while the test acts, and keeps the slowest answer.
+class AnswerWatch {
+public:
+    explicit AnswerWatch(HWND window) : window_(window), thread_([this] { Run(); }) {}
+    ~AnswerWatch() { Stop(); }
+    AnswerWatch(const AnswerWatch&) = delete;
+    AnswerWatch& operator=(const AnswerWatch&) = delete;
+
+    DWORD Stop() {
+        stop_ = true;
+        if (thread_.joinable()) {
+            thread_.join();
+        }
+        return slowestMs_;
+    }
+
+private:
+    static constexpr DWORD ProbePeriodMs = 20;
+
+    void Run() {
+        while (!stop_) {
+            DWORD asked = GetTickCount();
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_NORMAL, driver::SendTimeoutMs,
+                                &result);
+            slowestMs_ = std::max<DWORD>(slowestMs_, GetTickCount() - asked);
+            Sleep(ProbePeriodMs);
+        }
+    }
+
+    HWND window_;
+    std::atomic<bool> stop_{false};
+    std::atomic<DWORD> slowestMs_{0};
+    std::thread thread_;
+};
+
+// How the user gets the tool back onto a port plugged in again.
+enum class Reconnect { LineSettingsOk, AnotherPortAndBack };
+
+class PulledOutAdapter : public ZorConfig, public ::testing::WithParamInterface<Reconnect> {
+protected:
+    void ReconnectToUnit() {
+        if (GetParam() == Reconnect::LineSettingsOk) {
+            HWND dialog = OpenLineSettings(Item(LineSettingsButtonId), program->Id());
+            ASSERT_NE(dialog, nullptr);
+            driver::Post(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, ActionTimeoutMs));
+        } else {
+            ASSERT_TRUE(ComboChoose(Item(PortListId), EmptyPort));
+            ChoosePort();
+        }
+    }
+
+    void ExpectTheReadingsShownBeforeThePull() {
+        EXPECT_EQ(Field(TemperatureIndex), DefaultTemperature);
+        EXPECT_EQ(Field(HumidityIndex), DefaultHumidity);
+        EXPECT_EQ(Field(FormaldehydeIndex), DefaultFormaldehyde);
+    }
+};
+
+TEST_P(PulledOutAdapter, PollingGoesOnAnsweringShowsOnlyWhatWasReadAndReconnectsWhenBack) {
+    ConnectToUnit();
+    driver::Click(Item(PollCheckBoxId));
+    AnswerWatch watch(main);
+    ASSERT_TRUE(unit.Command("unplug"));
+    // What the unit holds from now on never reaches the tool while pulled out.
+    unit.Command("set temperature 2500");
+    unit.Command("set humidity 5000");
+    Sleep(PulledOutSpanMs);
+    ExpectTheReadingsShownBeforeThePull();
+    EXPECT_EQ(Field(IdentityIndex), "ZOR");
+
+    // Plugged in again, the tool's old handle still leads nowhere.
+    ASSERT_TRUE(unit.Command("plug"));
+    Sleep(PulledOutSpanMs);
+    ExpectTheReadingsShownBeforeThePull();
+
+    // The watch goes on across the reconnection, modal dialog included.
+    ReconnectToUnit();
+    EXPECT_TRUE(FieldBecomes(IdentityIndex, "ZOR"));
+    EXPECT_TRUE(FieldBecomes(TemperatureIndex, "25.00"));
+    EXPECT_EQ(Field(HumidityIndex), "50.00");
+    unit.Command("set temperature 2600");
+    EXPECT_TRUE(FieldBecomes(TemperatureIndex, "26.00")) << "polling did not go on";
+    EXPECT_LE(watch.Stop(), LongestAnswerMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(ZorConfig, PulledOutAdapter,
+                         ::testing::Values(Reconnect::LineSettingsOk,
+                                           Reconnect::AnotherPortAndBack),
+                         [](const ::testing::TestParamInfo<Reconnect>& info) {
+                             return info.param == Reconnect::LineSettingsOk ? "LineSettingsOk"
+                                                                            : "AnotherPortAndBack";
+                         });
+
+TEST_F(ZorConfig, ClosingWhilePollingAPulledOutPortEndsTheProcess) {
+    ConnectToUnit();
+    driver::Click(Item(PollCheckBoxId));
+    ASSERT_TRUE(unit.Command("unplug"));
+    Sleep(PulledOutSpanMs);
+    driver::Post(main, WM_CLOSE, 0, 0);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program->WaitForExit(ExitTimeoutMs, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
 }
 
 // --- closing ----------------------------------------------------------------

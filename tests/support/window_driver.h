@@ -24,6 +24,8 @@ public:
 
     bool Started() const { return process.hProcess != nullptr; }
     DWORD Id() const { return process.dwProcessId; }
+    // The program's first thread, which runs its windows.
+    HANDLE MainThread() const { return process.hThread; }
     // Waits for the process to end; true with its exit code when it did.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
 

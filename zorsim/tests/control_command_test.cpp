@@ -50,6 +50,12 @@ TEST(ControlCommand, OtherCommandsCarryTheirArgument) {
     ASSERT_TRUE(fault);
     EXPECT_EQ(fault->kind, Kind::SetFault);
     EXPECT_EQ(fault->fault, (Fault{FaultKind::Short, 3}));
+    auto once = ParseControlCommand("once garbage 4");
+    ASSERT_TRUE(once);
+    EXPECT_EQ(once->kind, Kind::OnceFault);
+    EXPECT_EQ(once->fault, (Fault{FaultKind::Garbage, 4}));
+    EXPECT_EQ(ParseControlCommand("unplug")->kind, Kind::Unplug);
+    EXPECT_EQ(ParseControlCommand("plug")->kind, Kind::Plug);
     EXPECT_EQ(ParseControlCommand("still on")->value, 1);
     EXPECT_EQ(ParseControlCommand("still off")->value, 0);
     EXPECT_EQ(ParseControlCommand("limit 100")->kind, Kind::Limit);
@@ -83,6 +89,10 @@ TEST(ControlCommand, UnknownAndMalformedLinesAreRefused) {
              "fault loud",
              "fault short",
              "fault delay -5",
+             "once",
+             "once loud",
+             "unplug now",
+             "plug 1",
              "still",
              "still maybe",
              "limit",

@@ -18,7 +18,8 @@ TEST(Fault, ParsesEveryKindAndWritesItBackTheSameWay) {
         {"none", FaultKind::None, 0},           {"silent", FaultKind::Silent, 0},
         {"badcrc", FaultKind::BadCrc, 0},       {"short 6", FaultKind::Short, 6},
         {"trickle 20", FaultKind::Trickle, 20}, {"surplus 3", FaultKind::Surplus, 3},
-        {"delay 1500", FaultKind::Delay, 1500},
+        {"delay 1500", FaultKind::Delay, 1500}, {"garbage 4", FaultKind::Garbage, 4},
+        {"address 2", FaultKind::Address, 2},   {"function 3", FaultKind::Function, 3},
     };
     for (const auto& c : cases) {
         auto fault = ParseFault(c.text);
@@ -30,8 +31,9 @@ TEST(Fault, ParsesEveryKindAndWritesItBackTheSameWay) {
 }
 
 TEST(Fault, RejectsMalformedText) {
-    for (const char* text : {"", "loud", "short", "short x", "short -1", "delay 5ms", "silent 3",
-                             "badcrc now", "trickle 1000000"}) {
+    for (const char* text :
+         {"", "loud", "short", "short x", "short -1", "delay 5ms", "silent 3", "badcrc now",
+          "trickle 1000000", "address 256", "function", "garbage x"}) {
         EXPECT_FALSE(ParseFault(text)) << text;
     }
 }
@@ -91,6 +93,41 @@ TEST_F(FaultShape, TrickleAndDelaySetTheTimingOnly) {
     EXPECT_EQ(delay->bytes, reply_);
     EXPECT_EQ(delay->delay, std::chrono::milliseconds(1500));
     EXPECT_EQ(delay->gap.count(), 0);
+}
+
+TEST_F(FaultShape, GarbageGoesJustBeforeAnIntactReply) {
+    auto out = Shape(reply_, {FaultKind::Garbage, 3});
+    ASSERT_EQ(out->bytes.size(), reply_.size() + 3);
+    EXPECT_EQ(Bytes(out->bytes.begin(), out->bytes.begin() + 3),
+              (Bytes{GarbageByte(0), GarbageByte(1), GarbageByte(2)}));
+    EXPECT_EQ(Bytes(out->bytes.begin() + 3, out->bytes.end()), reply_);
+    // Noise that repeats one byte would read as an idle line or a break.
+    EXPECT_NE(GarbageByte(0), GarbageByte(1));
+}
+
+// A reply from another unit, or to another function, is whole and sound:
+// only the one byte differs, and the CRC is made for it.
+TEST_F(FaultShape, AddressAndFunctionRewriteOneByteAndKeepTheCrcValid) {
+    struct Case {
+        Fault fault;
+        std::size_t offset;
+        std::uint8_t value;
+    };
+    for (const Case& c : {Case{{FaultKind::Address, 2}, 0, 2}, Case{{FaultKind::Function, 3}, 1, 3},
+                          Case{{FaultKind::Address, 0}, 0, 0}}) {
+        SCOPED_TRACE(c.fault.Text());
+        auto out = Shape(reply_, c.fault);
+        ASSERT_EQ(out->bytes.size(), reply_.size());
+        EXPECT_TRUE(HasValidCrc(out->bytes));
+        for (std::size_t i = 0; i + 2 < reply_.size(); ++i) {
+            EXPECT_EQ(out->bytes[i], i == c.offset ? c.value : reply_[i]) << "byte " << i;
+        }
+    }
+}
+
+TEST_F(FaultShape, AddressAndFunctionLeaveAFrameTooShortToRewriteAlone) {
+    const Bytes stub{0x01, 0x04};
+    EXPECT_EQ(Shape(stub, {FaultKind::Function, 3})->bytes, stub);
 }
 
 } // namespace

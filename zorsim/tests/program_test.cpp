@@ -14,6 +14,7 @@
 #include <map>
 #include <poll.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <thread>
@@ -40,7 +41,8 @@ public:
     explicit RunningUnit(std::vector<std::string> options) {
         char pattern[] = "/tmp/zorsim-test-XXXXXX";
         directory_ = mkdtemp(pattern);
-        options.insert(options.end(), {"--state", StatePath()});
+        options.insert(options.end(),
+                       {"--state", StatePath(), "--control", ControlPath(), "--link", LinkPath()});
         int out[2];
         if (pipe(out) != 0) {
             return;
@@ -63,13 +65,7 @@ public:
             path += c;
         }
         close(out[0]);
-        tty_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (tty_ >= 0) {
-            termios settings{};
-            tcgetattr(tty_, &settings);
-            cfmakeraw(&settings);
-            tcsetattr(tty_, TCSANOW, &settings);
-        }
+        OpenToolEnd(path);
     }
 
     ~RunningUnit() {
@@ -84,6 +80,43 @@ public:
     }
 
     bool Ready() const { return tty_ >= 0; }
+
+    // The tool's end again, by the link's name, as a port is opened anew.
+    void Reopen() {
+        close(tty_);
+        OpenToolEnd(LinkPath());
+    }
+
+    bool LinkExists() const {
+        struct stat info {};
+        return lstat(LinkPath().c_str(), &info) == 0;
+    }
+
+    // Whether the tool's end sees a hang-up within the time.
+    bool HungUp(std::chrono::milliseconds limit) const {
+        pollfd slot{tty_, POLLIN, 0};
+        return poll(&slot, 1, static_cast<int>(limit.count())) > 0 && (slot.revents & POLLHUP) != 0;
+    }
+
+    // Writes one control line and waits until the unit has counted it.
+    bool Command(const std::string& line) const {
+        std::string before = State()["commands"];
+        int fifo = open(ControlPath().c_str(), O_WRONLY);
+        if (fifo < 0) {
+            return false;
+        }
+        std::string text = line + "\n";
+        bool written = write(fifo, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        close(fifo);
+        auto start = Clock::now();
+        while (written && State()["commands"] == before) {
+            if (Clock::now() - start > 2s) {
+                return false;
+            }
+            std::this_thread::sleep_for(5ms);
+        }
+        return written;
+    }
 
     void Send(const Bytes& bytes) const {
         ASSERT_EQ(write(tty_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
@@ -123,6 +156,18 @@ public:
 
 private:
     std::string StatePath() const { return directory_ + "/state"; }
+    std::string ControlPath() const { return directory_ + "/ctl"; }
+    std::string LinkPath() const { return directory_ + "/tty"; }
+
+    void OpenToolEnd(const std::string& path) {
+        tty_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (tty_ >= 0) {
+            termios settings{};
+            tcgetattr(tty_, &settings);
+            cfmakeraw(&settings);
+            tcsetattr(tty_, TCSANOW, &settings);
+        }
+    }
 
     std::string directory_;
     pid_t pid_ = -1;
@@ -205,6 +250,57 @@ TEST(Program, SurplusBytesFollowTheReply) {
     unit.Send(ReadIdentity);
     Arrival reply = unit.Receive(IdentityReplySize + 4, 1s);
     EXPECT_EQ(HexText(reply.bytes), "01 04 08 5A 4F 52 00 00 00 00 00 12 38 FF FF FF FF");
+}
+
+// A pulled adapter: the tool's end hangs up and its name goes; plugged in
+// again (or reset), the same name leads to a line that answers.
+TEST(Program, UnplugHangsUpTheToolsEndAndPlugOrResetBringsTheNameBack) {
+    RunningUnit unit({"--still"});
+    ASSERT_TRUE(unit.Ready());
+    for (const char* back : {"plug", "reset"}) {
+        SCOPED_TRACE(back);
+        ASSERT_TRUE(unit.Command("unplug"));
+        EXPECT_TRUE(unit.HungUp(1s));
+        EXPECT_FALSE(unit.LinkExists());
+        EXPECT_EQ(unit.State()["plugged"], "off");
+        ASSERT_TRUE(unit.Command(back));
+        EXPECT_TRUE(unit.LinkExists());
+        EXPECT_EQ(unit.State()["plugged"], "on");
+        unit.Reopen();
+        ASSERT_TRUE(unit.Ready());
+        EXPECT_FALSE(unit.HungUp(0ms));
+        unit.Send(ReadIdentity);
+        EXPECT_EQ(unit.Receive(IdentityReplySize, 1s).bytes.size(), IdentityReplySize);
+    }
+}
+
+TEST(Program, AReplyDueWhenUnpluggedIsLost) {
+    RunningUnit unit({"--still", "--fault", "delay:200"});
+    ASSERT_TRUE(unit.Ready());
+    unit.Send(ReadIdentity);
+    auto start = Clock::now();
+    while (unit.State()["requests"] != "1" && Clock::now() - start < 1s) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(unit.State()["requests"], "1"); // taken, and the reply waiting
+    ASSERT_TRUE(unit.Command("unplug"));
+    ASSERT_TRUE(unit.Command("plug"));
+    unit.Reopen();
+    EXPECT_TRUE(unit.Receive(1, 400ms).bytes.empty());
+}
+
+TEST(Program, AOneShotGarbagePrefixReachesTheLineBeforeTheReply) {
+    RunningUnit unit({"--still"});
+    ASSERT_TRUE(unit.Ready());
+    ASSERT_TRUE(unit.Command("once garbage 2"));
+    unit.Send(ReadIdentity);
+    Arrival faulted = unit.Receive(IdentityReplySize + 2, 1s);
+    ASSERT_EQ(faulted.bytes.size(), IdentityReplySize + 2);
+    EXPECT_EQ(HexText(Bytes(faulted.bytes.begin() + 2, faulted.bytes.end())),
+              "01 04 08 5A 4F 52 00 00 00 00 00 12 38");
+    unit.Send(ReadIdentity);
+    EXPECT_EQ(HexText(unit.Receive(IdentityReplySize + 2, 300ms).bytes),
+              "01 04 08 5A 4F 52 00 00 00 00 00 12 38");
 }
 
 } // namespace

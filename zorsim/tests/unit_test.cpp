@@ -340,6 +340,29 @@ TEST_F(UnitTest, FaultsShapeEveryReplyIncludingExceptions) {
     EXPECT_EQ(HexText(ReplyTo(Read(fn::ReadInput, 0, 4))), "01 04 08");
 }
 
+TEST_F(UnitTest, AOneShotFaultShapesTheNextReplyOnlyThenTheLastingOneIsBack) {
+    const Bytes request = Read(fn::ReadInput, reg::Firmware, 1);
+    const Bytes clean = ReplyTo(request);
+    Command("fault surplus 1");
+    Command("once function 3");
+    EXPECT_EQ(State("once"), "function 3");
+    Bytes faulted = ReplyTo(request);
+    ASSERT_EQ(faulted.size(), clean.size());
+    EXPECT_EQ(faulted[1], 3);
+    EXPECT_EQ(State("once"), "none");
+    Bytes lasting = clean;
+    lasting.push_back(SurplusByte);
+    EXPECT_EQ(ReplyTo(request), lasting);
+}
+
+TEST_F(UnitTest, AOneShotFaultWaitsForAReply) {
+    Command("once badcrc");
+    EXPECT_FALSE(Ask(Read(fn::ReadInput, 0, 4, 9)).transmission); // another unit's request
+    EXPECT_EQ(State("once"), "badcrc");
+    EXPECT_FALSE(HasValidCrc(ReplyTo(Read(fn::ReadInput, 0, 4))));
+    EXPECT_TRUE(HasValidCrc(ReplyTo(Read(fn::ReadInput, 0, 4))));
+}
+
 TEST_F(UnitTest, ASilentUnitStillCarriesOutWhatItHears) {
     Command("fault silent");
     auto outcome = Ask(Write(reg::TemperatureCorrection, 42));
@@ -373,6 +396,7 @@ TEST_F(UnitTest, ResetRestoresTheStartButKeepsTheCounters) {
     Command("set tcorr 10");
     Command("identity zor");
     Command("fault delay 200");
+    Command("once silent");
     Command("still off");
     Command("limit 10");
     Command("set address 9");
@@ -386,11 +410,12 @@ TEST_F(UnitTest, ResetRestoresTheStartButKeepsTheCounters) {
     EXPECT_EQ(State("baud"), "4");
     EXPECT_EQ(State("restarting"), "0");
     EXPECT_EQ(State("fault"), "none");
+    EXPECT_EQ(State("once"), "none");
     EXPECT_EQ(State("still"), "on");
     EXPECT_EQ(State("limit"), "5000");
     EXPECT_EQ(State("identity"), "ZOR");
     EXPECT_EQ(Shown(reg::Temperature), 2215);
-    EXPECT_EQ(State("commands"), "9");
+    EXPECT_EQ(State("commands"), "10");
     EXPECT_EQ(State("bad_commands"), "1");
     EXPECT_EQ(State("writes"), "2");
     EXPECT_EQ(State("restarts"), "1");
@@ -406,7 +431,7 @@ TEST_F(UnitTest, StateFileHasEveryKeyTheTestsReadOnce) {
           "last_reply", "writes",         "last_write",  "address",       "baud",
           "parity",     "stored_address", "stored_baud", "stored_parity", "temperature",
           "humidity",   "formaldehyde",   "tcorr",       "hcorr",         "serial",
-          "firmware",   "identity",       "restarts",    "fault"}) {
+          "firmware",   "identity",       "restarts",    "fault",         "once"}) {
         EXPECT_EQ(keys[key], 1) << key;
     }
 }
