@@ -62,9 +62,13 @@ lab_runs_32bit() {
   sh -c '"$0" && exit 0; exit 1' "$probe" 2>/dev/null
 }
 
+# A prefix is complete once its registry is on disk. One without it was left
+# by an interrupted run, and Wine would take its update mark for a finished
+# set-up: it is made again from nothing.
 lab_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     lab_log "creating the Wine prefix $WINEPREFIX"
+    rm -rf --one-file-system "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     lab_server_started=1
     "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
