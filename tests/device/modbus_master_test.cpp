@@ -62,7 +62,7 @@ struct ExchangeCase {
     int reads;
     bool refused;                      // both queues purged after the reply
     std::vector<std::uint16_t> values; // destination after the exchange
-    int leftQueued;                    // bytes still waiting afterwards
+    int leftQueued;                    // bytes still waiting afterwards, until the next request
 };
 
 class ModbusMasterTest : public ::testing::Test {
