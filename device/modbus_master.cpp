@@ -124,9 +124,15 @@ void ModbusMaster::SendRequest(int length) {
     ComputeCrc(length);
     FrameBuffer[length] = LowByte(crc);
     FrameBuffer[length + 1] = HighByte(crc);
-    // The request goes out at once, without purging first: bytes that came
-    // after an earlier exchange gave up stay queued and lead this reply, where
-    // the checks of ReceiveReply turn them away.
+    // Whatever waits in the receive queue now came after an earlier exchange
+    // gave up (a unit answering late, the rest of a reply cut short, surplus).
+    // Left there it would lead this reply: refused, it costs this exchange,
+    // and this exchange's own reply, coming after the purge of the refusal,
+    // leads the next one in turn, so the master stays out of step; or, behind
+    // a request of the same kind, it passes every check and old values (or an
+    // old write's echo) are taken for this reply. Emptied first, the queue
+    // holds only what answers this request.
+    port->Purge(SerialPort::PurgeReceive);
     port->Write(FrameBuffer, length + CrcLength);
 }
 
@@ -141,7 +147,7 @@ bool ModbusMaster::ReceiveReply(int expected) {
     const bool exception = (FrameBuffer[FunctionOffset] & ExceptionFlag) != 0;
     if (!exception) {
         received = ReadInto(received, expected - received);
-        // Cut short: what comes late is left to lead the next exchange.
+        // Cut short: what comes late is cleared before the next request.
         if (received < expected) {
             return Fail();
         }

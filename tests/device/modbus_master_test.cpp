@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -19,6 +20,27 @@ using namespace ModbusFrames;
 
 constexpr std::uint16_t Untouched = 0xBEEF;
 constexpr std::uint32_t PurgeBoth = SerialPort::PurgeTransmit | SerialPort::PurgeReceive;
+
+// The purges of the line in order, each as its queues and the requests
+// written before it: "receive@0 both@1" is the receive queue emptied before
+// the first request, then both after it.
+std::string PurgeLog() {
+    std::string log;
+    for (const ScriptedLine::PurgeCall& purge : scriptedLine.purges) {
+        if (!log.empty()) {
+            log += ' ';
+        }
+        log += purge.flags == SerialPort::PurgeReceive ? "receive"
+               : purge.flags == PurgeBoth              ? "both"
+                                                       : "other";
+        log += '@';
+        log += std::to_string(purge.writesBefore);
+    }
+    return log;
+}
+
+const std::string ClearedBeforeRequest = "receive@0";
+const std::string ClearedThenRefused = "receive@0 both@1";
 
 enum class Operation { ReadHolding, ReadInput, Write };
 
@@ -38,9 +60,9 @@ struct ExchangeCase {
     bool result;
     std::int32_t lastException; // after the exchange; it starts at 9
     int reads;
-    int purges;
+    bool refused;                      // both queues purged after the reply
     std::vector<std::uint16_t> values; // destination after the exchange
-    int leftQueued;                    // bytes still waiting afterwards
+    int leftQueued;                    // bytes still waiting afterwards, until the next request
 };
 
 class ModbusMasterTest : public ::testing::Test {
@@ -92,7 +114,7 @@ const ExchangeCase exchangeCases[] = {
      true,
      9,
      2,
-     0,
+     false,
      ZorIdentity,
      0},
     {"ReadHoldingHighBytesFirst",
@@ -102,7 +124,7 @@ const ExchangeCase exchangeCases[] = {
      true,
      9,
      2,
-     0,
+     false,
      {0x00F7, 0x0104, 0xFF02, Untouched},
      0},
     {"RestartWorkedFrameEchoMatches",
@@ -112,7 +134,7 @@ const ExchangeCase exchangeCases[] = {
      true,
      9,
      2,
-     0,
+     false,
      FourUntouched,
      0},
     {"ExceptionWorkedFrameStoresCode",
@@ -122,7 +144,7 @@ const ExchangeCase exchangeCases[] = {
      false,
      2,
      1,
-     0,
+     false,
      FourUntouched,
      0},
     {"ExceptionToWriteStoresCode",
@@ -132,7 +154,7 @@ const ExchangeCase exchangeCases[] = {
      false,
      3,
      1,
-     0,
+     false,
      FourUntouched,
      0},
     {"BadCrcPurgesBothQueues",
@@ -142,7 +164,7 @@ const ExchangeCase exchangeCases[] = {
      false,
      0,
      2,
-     1,
+     true,
      FourUntouched,
      0},
     {"BadCrcExceptionPurgesAndClearsCode",
@@ -152,7 +174,7 @@ const ExchangeCase exchangeCases[] = {
      false,
      0,
      1,
-     1,
+     true,
      FourUntouched,
      0},
     {"SilentUnit",
@@ -162,7 +184,7 @@ const ExchangeCase exchangeCases[] = {
      false,
      0,
      1,
-     0,
+     false,
      FourUntouched,
      0},
     {"FewerThanFiveBytesNotPurged",
@@ -172,7 +194,7 @@ const ExchangeCase exchangeCases[] = {
      false,
      0,
      2,
-     0,
+     false,
      FourUntouched,
      2},
     {"CutShortInSecondPhaseNotPurged",
@@ -184,7 +206,7 @@ const ExchangeCase exchangeCases[] = {
      false,
      0,
      3,
-     0,
+     false,
      FourUntouched,
      5},
     {"TrickledByteByByteStillComplete",
@@ -206,7 +228,7 @@ const ExchangeCase exchangeCases[] = {
      true,
      9,
      13,
-     0,
+     false,
      ZorIdentity,
      0},
     {"SurplusLeftQueued",
@@ -220,7 +242,7 @@ const ExchangeCase exchangeCases[] = {
      true,
      9,
      2,
-     0,
+     false,
      {0x0112, Untouched, Untouched, Untouched},
      3},
     {"ReadOfZeroRegistersReadsOnlyPhaseOne",
@@ -230,7 +252,7 @@ const ExchangeCase exchangeCases[] = {
      true,
      9,
      1,
-     0,
+     false,
      FourUntouched,
      0},
     {"MostRegistersAllowed",
@@ -244,7 +266,7 @@ const ExchangeCase exchangeCases[] = {
      true,
      9,
      2,
-     0,
+     false,
      {0x1111, 0x1111, 0x1111, 0x1111},
      0},
 };
@@ -274,10 +296,7 @@ TEST_P(ExchangeTest, SendsRequestAndJudgesReply) {
     EXPECT_EQ(Hex(scriptedLine.written), Hex(c.sent));
     EXPECT_EQ(scriptedLine.writes, 1);
     EXPECT_EQ(scriptedLine.reads, c.reads);
-    EXPECT_EQ(scriptedLine.purges, c.purges);
-    if (c.purges > 0) {
-        EXPECT_EQ(scriptedLine.purgeFlags, PurgeBoth);
-    }
+    EXPECT_EQ(PurgeLog(), c.refused ? ClearedThenRefused : ClearedBeforeRequest);
     EXPECT_EQ(master->LastException(), c.lastException);
     EXPECT_EQ(scriptedLine.Pending(), c.leftQueued);
     destination.resize(c.values.size());
@@ -342,30 +361,13 @@ TEST_P(MismatchTest, RefusedAndBothQueuesPurged) {
 
     EXPECT_FALSE(Run(c.request, destination.data()));
     EXPECT_EQ(master->LastException(), 0) << "not a refusal by the unit";
-    EXPECT_EQ(scriptedLine.purges, 1);
-    EXPECT_EQ(scriptedLine.purgeFlags, PurgeBoth);
+    EXPECT_EQ(PurgeLog(), ClearedThenRefused);
     EXPECT_EQ(scriptedLine.Pending(), 0);
     EXPECT_EQ(destination, FourUntouched);
 }
 
 INSTANTIATE_TEST_SUITE_P(OtherRequests, MismatchTest, ::testing::ValuesIn(mismatchCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// The whole road of a wrong value: a reply that came after its read gave up
-// stays queued, and the next read, of the same length, meets it first.
-TEST_F(ModbusMasterTest, LateReplyOfEarlierReadNotTakenForTheNextOne) {
-    scriptedLine.Silence();
-    scriptedLine.Arrive(WithCrc({1, 3, 6, 0x00, 0x01, 0x00, 0x04, 0x00, 0x02}));
-    scriptedLine.Arrive(WithCrc({1, 4, 6, 0xFF, 0x38, 0x10, 0x00, 0x00, 0x64}));
-    std::uint16_t settings[3] = {Untouched, Untouched, Untouched};
-    std::uint16_t measurements[3] = {Untouched, Untouched, Untouched};
-
-    EXPECT_FALSE(master->ReadHoldingRegisters(1, 512, 3, settings));
-    EXPECT_FALSE(master->ReadInputRegisters(1, 16, 3, measurements));
-    EXPECT_EQ(measurements[0], Untouched);
-    EXPECT_EQ(scriptedLine.purges, 1);
-    EXPECT_EQ(scriptedLine.Pending(), 0);
-}
 
 TEST_F(ModbusMasterTest, TwoPhasesAskForFiveBytesThenTheRest) {
     scriptedLine.Arrive(ZorIdentityReply);
@@ -398,6 +400,7 @@ TEST_F(ModbusMasterTest, NoDeviceFailsWithCodeZero) {
 
 TEST_F(ModbusMasterTest, SuccessKeepsEarlierExceptionCode) {
     scriptedLine.Arrive(WithCrc({1, 0x86, 3}));
+    scriptedLine.NextRequest();
     scriptedLine.Arrive(WithCrc({1, 6, 0x01, 0x00, 0x00, 0x05}));
     EXPECT_FALSE(master->WriteSingleRegister(1, 256, 0x7FFF));
     EXPECT_EQ(master->LastException(), 3);
@@ -405,39 +408,123 @@ TEST_F(ModbusMasterTest, SuccessKeepsEarlierExceptionCode) {
     EXPECT_EQ(master->LastException(), 3);
 }
 
-// Late bytes of a reply cut short are not thrown away: they lead the next
-// reply, which then fails its CRC and clears the line.
-TEST_F(ModbusMasterTest, LateBytesOfShortReplyLeadNextExchange) {
-    scriptedLine.Arrive(Bytes(ZorIdentityReply.begin(), ZorIdentityReply.begin() + 6));
-    scriptedLine.Silence();
-    scriptedLine.Arrive(Bytes(ZorIdentityReply.begin() + 6, ZorIdentityReply.end()));
-    scriptedLine.Arrive(WithCrc({1, 4, 2, 0x01, 0x12}));
-    std::uint16_t values[4] = {Untouched, Untouched, Untouched, Untouched};
+// Bytes that came after an exchange gave up or had its reply (a unit
+// answering late, the rest of a reply cut short, surplus) are still in the
+// queue when the next request goes out; they are cleared first, so that the
+// next exchange reads its own reply. Left queued, they led that reply: behind
+// a request of the same kind they passed the checks and showed old values,
+// behind another one they were refused and cost the exchange.
+struct FollowingCase {
+    const char* name;
+    Request first;
+    std::vector<Bytes> firstChunks; // {} = the wait of a Read ends
+    bool firstResult;
+    Request next;
+    Bytes nextReply;
+    std::vector<std::uint16_t> nextValues;
+};
 
-    EXPECT_FALSE(master->ReadInputRegisters(1, 0, 4, values));
-    EXPECT_EQ(scriptedLine.purges, 0);
-    EXPECT_EQ(scriptedLine.Pending(), 7 + 7);
+const Bytes MeasurementsReply = WithCrc({1, 4, 6, 0xFF, 0x38, 0x10, 0x00, 0x00, 0x64});
+const Bytes NewerMeasurementsReply = WithCrc({1, 4, 6, 0xFF, 0x39, 0x10, 0x01, 0x00, 0x65});
+const std::vector<std::uint16_t> NewerMeasurements = {0xFF39, 0x1001, 0x0065, Untouched};
+const Bytes BusSettingsReply = WithCrc({1, 3, 6, 0x00, 0x01, 0x00, 0x04, 0x00, 0x02});
+const Request ReadMeasurements = {Operation::ReadInput, 1, 16, 3};
+const Request ReadBusSettings = {Operation::ReadHolding, 1, 512, 3};
 
-    EXPECT_FALSE(master->ReadInputRegisters(1, 4, 1, values));
-    EXPECT_EQ(scriptedLine.purges, 1);
+const FollowingCase followingCases[] = {
+    {"LateReplyToTheSameRead",
+     ReadMeasurements,
+     {{}, MeasurementsReply},
+     false,
+     ReadMeasurements,
+     NewerMeasurementsReply,
+     NewerMeasurements},
+    {"LateReplyToAnotherRead",
+     ReadBusSettings,
+     {{}, BusSettingsReply},
+     false,
+     ReadMeasurements,
+     NewerMeasurementsReply,
+     NewerMeasurements},
+    {"LateReplyToAReadBeforeAWrite",
+     ReadMeasurements,
+     {{}, MeasurementsReply},
+     false,
+     {Operation::Write, 1, 256, 5},
+     WithCrc({1, 6, 0x01, 0x00, 0x00, 0x05}),
+     FourUntouched},
+    {"LateEchoBeforeARead",
+     {Operation::Write, 1, 1040, 0x55AA},
+     {{}, WithCrc({1, 6, 0x04, 0x10, 0x55, 0xAA})},
+     false,
+     ReadBusSettings,
+     BusSettingsReply,
+     {0x0001, 0x0004, 0x0002, Untouched}},
+    {"RestOfAReplyCutShort",
+     {Operation::ReadInput, 1, 0, 4},
+     {Bytes(ZorIdentityReply.begin(), ZorIdentityReply.begin() + 6),
+      {},
+      Bytes(ZorIdentityReply.begin() + 6, ZorIdentityReply.end())},
+     false,
+     {Operation::ReadInput, 1, 4, 1},
+     WithCrc({1, 4, 2, 0x01, 0x12}),
+     {0x0112, Untouched, Untouched, Untouched}},
+    {"SurplusAfterAReply",
+     {Operation::ReadInput, 1, 4, 1},
+     {[] {
+         Bytes reply = WithCrc({1, 4, 2, 0x01, 0x12});
+         reply.insert(reply.end(), {0x01, 0x04});
+         return reply;
+     }()},
+     true,
+     {Operation::ReadInput, 1, 4, 1},
+     WithCrc({1, 4, 2, 0x01, 0x13}),
+     {0x0113, Untouched, Untouched, Untouched}},
+};
+
+class FollowingExchangeTest : public ModbusMasterTest,
+                              public ::testing::WithParamInterface<FollowingCase> {};
+
+TEST_P(FollowingExchangeTest, ReadsItsOwnReply) {
+    const FollowingCase& c = GetParam();
+    for (const Bytes& chunk : c.firstChunks) {
+        scriptedLine.Arrive(chunk);
+    }
+    scriptedLine.NextRequest();
+    scriptedLine.Arrive(c.nextReply);
+    std::vector<std::uint16_t> destination(4, Untouched);
+
+    ASSERT_EQ(Run(c.first, destination.data()), c.firstResult);
+    std::fill(destination.begin(), destination.end(), Untouched);
+    EXPECT_TRUE(Run(c.next, destination.data()));
+    EXPECT_EQ(destination, c.nextValues);
+    EXPECT_EQ(PurgeLog(), "receive@0 receive@1");
     EXPECT_EQ(scriptedLine.Pending(), 0);
-    EXPECT_EQ(master->LastException(), 0);
-    EXPECT_EQ(values[0], Untouched);
 }
 
-TEST_F(ModbusMasterTest, SurplusLeadsNextExchange) {
-    Bytes reply = WithCrc({1, 4, 2, 0x01, 0x12});
-    reply.insert(reply.end(), {0x01, 0x04});
-    scriptedLine.Arrive(reply);
-    scriptedLine.Arrive(WithCrc({1, 4, 2, 0x01, 0x12}));
-    std::uint16_t value = Untouched;
+INSTANTIATE_TEST_SUITE_P(LeftOver, FollowingExchangeTest, ::testing::ValuesIn(followingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
-    EXPECT_TRUE(master->ReadInputRegisters(1, 4, 1, &value));
-    EXPECT_EQ(value, 0x0112);
-    value = Untouched;
-    EXPECT_FALSE(master->ReadInputRegisters(1, 4, 1, &value));
-    EXPECT_EQ(scriptedLine.purges, 1);
-    EXPECT_EQ(value, Untouched);
+// A reply so late that it comes only after the next request went out cannot
+// be cleared before it: the checks refuse it, and that exchange is lost, but
+// the one after it is in step again.
+TEST_F(ModbusMasterTest, ReplyLaterThanTheNextRequestRefusedThenBackInStep) {
+    scriptedLine.Silence();
+    scriptedLine.NextRequest();
+    scriptedLine.Arrive(BusSettingsReply);
+    scriptedLine.Arrive(MeasurementsReply);
+    scriptedLine.NextRequest();
+    scriptedLine.Arrive(NewerMeasurementsReply);
+    std::vector<std::uint16_t> settings(4, Untouched);
+    std::vector<std::uint16_t> measurements(4, Untouched);
+
+    EXPECT_FALSE(Run(ReadBusSettings, settings.data()));
+    EXPECT_FALSE(Run(ReadMeasurements, measurements.data()));
+    EXPECT_EQ(measurements, FourUntouched);
+    EXPECT_EQ(PurgeLog(), "receive@0 receive@1 both@2");
+    EXPECT_TRUE(Run(ReadMeasurements, measurements.data()));
+    EXPECT_EQ(measurements, NewerMeasurements);
+    EXPECT_EQ(scriptedLine.Pending(), 0);
 }
 
 // The Modbus line: 8 data bits, 1 stop bit, only fBinary set, then the

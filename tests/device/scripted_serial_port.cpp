@@ -18,8 +18,8 @@ constexpr std::size_t CallCapacity = 256;
 
 void ScriptedLine::Reset() {
     open = true;
-    reads = writes = purges = 0;
-    purgeFlags = 0;
+    reads = writes = 0;
+    purges.clear();
     readSizes.clear();
     written.clear();
     lineCalls.clear();
@@ -27,12 +27,16 @@ void ScriptedLine::Reset() {
     setupOrder.clear();
     queued.clear();
     chunkEnds.clear();
+    chunkAfterWrite.clear();
+    scriptedRequest = 1;
     nextChunk = 0;
     readOffset = 0;
     written.reserve(WrittenCapacity);
     readSizes.reserve(CallCapacity);
+    purges.reserve(CallCapacity);
     queued.reserve(WrittenCapacity);
     chunkEnds.reserve(CallCapacity);
+    chunkAfterWrite.reserve(CallCapacity);
 }
 
 void ScriptedLine::Arrive(std::initializer_list<std::uint8_t> bytes) {
@@ -44,12 +48,35 @@ void ScriptedLine::Arrive(const std::vector<std::uint8_t>& bytes) {
 }
 
 void ScriptedLine::Arrive(const std::uint8_t* bytes, std::size_t count) {
-    queued.insert(queued.end(), bytes, bytes + count);
-    chunkEnds.push_back(queued.size());
+    Add(bytes, count, scriptedRequest);
 }
 
 void ScriptedLine::Silence() {
+    Add(nullptr, 0, scriptedRequest);
+}
+
+void ScriptedLine::NextRequest() {
+    ++scriptedRequest;
+}
+
+void ScriptedLine::Waiting(const std::vector<std::uint8_t>& bytes) {
+    Waiting(bytes.data(), bytes.size());
+}
+
+void ScriptedLine::Waiting(const std::uint8_t* bytes, std::size_t count) {
+    Add(bytes, count, scriptedRequest - 1);
+}
+
+void ScriptedLine::Add(const std::uint8_t* bytes, std::size_t count, int afterWrite) {
+    if (count > 0) {
+        queued.insert(queued.end(), bytes, bytes + count);
+    }
     chunkEnds.push_back(queued.size());
+    chunkAfterWrite.push_back(afterWrite);
+}
+
+bool ScriptedLine::Arrived(std::size_t chunk) const {
+    return chunk < chunkEnds.size() && chunkAfterWrite[chunk] <= writes;
 }
 
 int ScriptedLine::Pending() const {
@@ -88,7 +115,7 @@ std::uint32_t SerialPort::Read(void* destination, std::uint32_t count) {
     ScriptedLine& line = scriptedLine;
     ++line.reads;
     line.readSizes.push_back(count);
-    if (!line.open || line.nextChunk >= line.chunkEnds.size()) {
+    if (!line.open || !line.Arrived(line.nextChunk)) {
         return 0;
     }
     const std::size_t end = line.chunkEnds[line.nextChunk];
@@ -113,9 +140,16 @@ std::uint32_t SerialPort::Write(const void* source, std::uint32_t count) {
     return count;
 }
 
+// Only what has arrived is thrown away; a reply to a request not yet written
+// comes later.
 void SerialPort::Purge(std::uint32_t flags) {
-    ++scriptedLine.purges;
-    scriptedLine.purgeFlags = flags;
-    scriptedLine.nextChunk = scriptedLine.chunkEnds.size();
-    scriptedLine.readOffset = scriptedLine.queued.size();
+    ScriptedLine& line = scriptedLine;
+    line.purges.push_back({flags, line.writes});
+    if ((flags & PurgeReceive) == 0) {
+        return;
+    }
+    while (line.Arrived(line.nextChunk)) {
+        line.readOffset = line.chunkEnds[line.nextChunk];
+        ++line.nextChunk;
+    }
 }
