@@ -14,7 +14,9 @@
 
 namespace {
 
-constexpr DWORD FindTimeoutMs = 20000;
+// The first start in a new Wine prefix builds Wine's font cache before the
+// tool's window appears, which can take well over 20 s on a loaded machine.
+constexpr DWORD FindTimeoutMs = 90000;
 constexpr DWORD IdentityTimeoutMs = 10000;
 constexpr int PortListId = 101;
 constexpr int PollCheckBoxId = 108;
