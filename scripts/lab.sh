@@ -62,6 +62,8 @@ lab_runs_32bit() {
   sh -c '"$0" && exit 0; exit 1' "$probe" 2>/dev/null
 }
 
+# Made on the lab's own display: made on another lab's display (the run
+# command inherits the test run's), the new prefix was seen left half made.
 # A prefix is complete once its registry is on disk. One without it was left
 # by an interrupted run, and Wine would take its update mark for a finished
 # set-up: it is made again from nothing.
@@ -153,8 +155,8 @@ lab_apply_ports() {
 #   COM12          a listed port that never opens (its device is a folder)
 lab_start() {
   lab_begin
-  lab_prefix
   lab_display
+  lab_prefix
   lab_pair loop
   lab_port COM5 "$LAB/loop-a"
   lab_port COM6 "$LAB/loop-b"
