@@ -14,8 +14,8 @@
 
 namespace {
 
-// The first start in a new Wine prefix builds Wine's font cache before the
-// tool's window appears, which can take well over 20 s on a loaded machine.
+// The first start in a new Wine prefix, on a loaded machine, can take well
+// over 20 s before the tool's window appears.
 constexpr DWORD FindTimeoutMs = 90000;
 constexpr DWORD IdentityTimeoutMs = 10000;
 constexpr int PortListId = 101;
