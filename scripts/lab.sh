@@ -31,12 +31,19 @@ lab_server_started=
 
 lab_log() { echo "lab: $*" >&2; }
 
-lab_wait_for() { # PATH SECONDS
-  local i
-  for ((i = 0; i < $2 * 20; i++)); do
-    [ -e "$1" ] && return 0
+# True as soon as COMMAND succeeds, tried every 50 ms; false after SECONDS.
+lab_wait_until() { # SECONDS COMMAND...
+  local seconds=$1 i
+  shift
+  for ((i = 0; i < seconds * 20; i++)); do
+    "$@" && return 0
     sleep 0.05
   done
+  return 1
+}
+
+lab_wait_for() { # PATH SECONDS
+  lab_wait_until "$2" test -e "$1" && return 0
   lab_log "timed out waiting for $1"
   return 1
 }

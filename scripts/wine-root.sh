@@ -47,12 +47,27 @@ wine_root_mirror() {
   return 1
 }
 
-# Runs a shell command inside the root with /proc and /dev bound, in a mount
-# namespace of its own that ends with the command.
+# Sets wine_root_command to the command line that runs COMMAND inside the
+# root, in a mount namespace of its own that ends with it: each FOLDER of the
+# machine is bound (recursively) at its own path inside the root first.
+# Propagation is private, so no bind reaches the machine or outlives the
+# command. A caller that ends with it execs it.
+wine_root_command_for() { # FOLDER... -- COMMAND...
+  wine_root_command=(unshare --mount --propagation private sh -c '
+    root=$1
+    shift
+    while [ "$1" != -- ]; do
+      mkdir -p "$root$1" && mount --rbind "$1" "$root$1" || exit 1
+      shift
+    done
+    shift
+    exec chroot "$root" "$@"' wine-root "$ZOR_WINE_ROOT" "$@")
+}
+
+# A shell command inside the root, with the machine's /proc and /dev.
 wine_root_chroot() { # COMMAND
-  unshare --mount --propagation private sh -c '
-    mount --bind /proc "$0/proc" && mount --rbind /dev "$0/dev" &&
-    exec chroot "$0" /bin/sh -c "$1"' "$ZOR_WINE_ROOT" "$1"
+  wine_root_command_for /proc /dev -- /bin/sh -c "$1"
+  "${wine_root_command[@]}"
 }
 
 # Everything mounted under the root must be gone before it may be removed.
